@@ -1,0 +1,54 @@
+#include "engine/CVELM.h"
+
+#include "engine/CErrorMessage.h"
+
+namespace tamblet {
+
+CVELM& CVELM::instance() {
+  static CVELM engineObject;
+  return engineObject;
+}
+
+std::int32_t CVELM::AddRef() { return ++referenceCount; }
+
+std::int32_t CVELM::Release() {
+  if (--referenceCount > 0) return referenceCount;
+  teardown();
+  return 0;
+}
+
+void CVELM::teardown() {
+  initialised_ = false;
+  // Reset state is forgotten, not released; the key state is released.
+  resetState = nullptr;
+  keyState.reset();
+  drawPluginManager.reset();
+  imageEncoder.reset();
+  imageDecoder.reset();
+  cgArchiveFile.reset();
+  archiveManager.reset();
+  rasterOperations.reset();
+  surfaceFactory.reset();
+  mainSurface = nullptr;
+  if (errorReporter) {
+    errorReporter->Release();
+    errorReporter = nullptr;
+  }
+  videoMemory.reset();
+  hostKernel = nullptr;
+  inputDevice = nullptr;
+  timer = nullptr;
+  windowMessages = nullptr;
+  drawPluginDrawer = nullptr;
+  drawPluginUpdater = nullptr;
+  mouseWheel = nullptr;
+  messageBox = nullptr;
+  shutdown = nullptr;
+  vm = nullptr;
+  vmDebugger = nullptr;
+  vmNameTable = nullptr;
+  vmCallStack = nullptr;
+  gameMessages = nullptr;
+}
+
+}  // namespace tamblet

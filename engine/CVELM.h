@@ -1,0 +1,88 @@
+// The engine object: one static instance from library load to unload, which every export
+// forwards to. It holds the host's interfaces, the library's own objects and the frame-pacer
+// switches. Its count starts at 1 (the host's reference); the Release that brings it to 0 runs
+// the teardown.
+#pragma once
+
+#include <cstdint>
+
+#include "host/EngineObjects.h"
+#include "host/IInterface.h"
+#include "host/Kernel.h"
+#include "host/Modules.h"
+#include "host/Ref.h"
+#include "host/Surface.h"
+#include "host/VM.h"
+
+namespace tamblet {
+
+class CErrorMessage;
+
+class CVELM final : public IInterface {
+ public:
+  CVELM() = default;
+  CVELM(const CVELM&) = delete;
+  CVELM& operator=(const CVELM&) = delete;
+
+  std::int32_t TAMBLET_HOSTCALL AddRef() override;   // 0
+  std::int32_t TAMBLET_HOSTCALL Release() override;  // 1; at 0 runs the teardown
+
+  // The one instance the exports use.
+  static CVELM& instance();
+
+  // True only between a successful Init and the teardown.
+  bool isInitialised() const { return initialised_; }
+  void markInitialised() { initialised_ = true; }
+
+  // Releases everything held, in the teardown order; every field is null afterwards.
+  void teardown();
+
+  // ---- Fields, in the engine object's order, with their load-time values. ----
+  std::int32_t referenceCount = 1;
+  std::uint32_t hostProcessId = 0xFFFFFFFFu;
+  IHostKernel* hostKernel = nullptr;
+  IMainSurface* mainSurface = nullptr;  // a kernel service: borrowed; the engine core keeps its own reference
+  Ref<IKOVFileManager> archiveManager;
+  Ref<IKOVFile> cgArchiveFile;
+  Ref<IDecodeCG> imageDecoder;
+  Ref<IImageEncoder> imageEncoder;
+  Ref<IGraph3> rasterOperations;
+  Ref<ISurfaceFactory> surfaceFactory;
+  IInputDevice2* inputDevice = nullptr;
+  ITimer* timer = nullptr;
+  IWinMsg* windowMessages = nullptr;
+  IDrawPluginDrawer* drawPluginDrawer = nullptr;
+  Ref<IDrawPluginManager> drawPluginManager;
+  IDrawPluginUpdater* drawPluginUpdater = nullptr;
+  IMouseWheel* mouseWheel = nullptr;
+  IMsgBox* messageBox = nullptr;
+  IShutdown* shutdown = nullptr;
+  IVM* vm = nullptr;
+  IVMDebugger* vmDebugger = nullptr;
+  IVMNameTable* vmNameTable = nullptr;
+  IVMCallStack* vmCallStack = nullptr;
+  IVMGameMsg* gameMessages = nullptr;
+  Ref<IVideoMemoryInfo> videoMemory;
+  Ref<IKeyState> keyState;
+  IResetState* resetState = nullptr;
+  CErrorMessage* errorReporter = nullptr;  // one reference, released by the teardown
+  bool debugMode = false;
+  std::int32_t framesInWindow = 0;
+  std::uint32_t windowStartTime = 0;
+  bool sleepWhileInactive = false;
+  bool sleepAboveFrameRate = true;
+  std::uint32_t adaptiveSleep = 0;
+  bool readingMessageSkip = false;
+  bool skipFramesWhileMessageSkip = true;
+  bool frameSkipSuppressed = false;
+  std::int32_t skipCounter = 0;
+  std::int32_t skipInterval = 10;
+  std::int32_t currentProcessMemory = 0;
+  std::int32_t peakProcessMemory = 0;
+  std::uint32_t peakVideoMemoryUsed = 0;
+
+ private:
+  bool initialised_ = false;
+};
+
+}  // namespace tamblet
