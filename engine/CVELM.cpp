@@ -2,11 +2,16 @@
 
 #include "engine/CErrorMessage.h"
 
+#include <new>
+
 namespace tamblet {
 
+// The instance lives in static storage and is never destroyed: at unload the host's objects it
+// may still point to can be gone already, so nothing may be released then.
 CVELM& CVELM::instance() {
-  static CVELM engineObject;
-  return engineObject;
+  alignas(CVELM) static unsigned char storage[sizeof(CVELM)];
+  static CVELM* const engineObject = new (storage) CVELM();
+  return *engineObject;
 }
 
 std::int32_t CVELM::AddRef() { return ++referenceCount; }

@@ -1,0 +1,60 @@
+// The shared library's dynamic symbol table holds exactly the exports implemented so far, each
+// under its exact name, and nothing else (no C++ symbols leak out of it).
+#include <elf.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "EngineLibrary.h"
+
+namespace {
+
+// Every export of the library so far. Families are added here as they are built.
+const std::set<std::string> kExpectedExports = {
+    "GetInterface",
+    "Error",
+    "GetScreenWidth",
+    "GetScreenHeight",
+};
+
+std::set<std::string> definedDynamicSymbols(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::set<std::string> names;
+  if (image.size() < sizeof(Elf64_Ehdr)) return names;
+  const auto* header = reinterpret_cast<const Elf64_Ehdr*>(image.data());
+  const auto* sections = reinterpret_cast<const Elf64_Shdr*>(image.data() + header->e_shoff);
+  for (int i = 0; i < header->e_shnum; ++i) {
+    if (sections[i].sh_type != SHT_DYNSYM) continue;
+    const Elf64_Shdr& strings = sections[sections[i].sh_link];
+    const auto* symbols = reinterpret_cast<const Elf64_Sym*>(image.data() + sections[i].sh_offset);
+    const std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
+    for (std::size_t s = 1; s < count; ++s) {
+      if (symbols[s].st_shndx == SHN_UNDEF) continue;
+      const unsigned char binding = ELF64_ST_BIND(symbols[s].st_info);
+      if (binding != STB_GLOBAL && binding != STB_WEAK) continue;
+      names.insert(image.data() + strings.sh_offset + symbols[s].st_name);
+    }
+  }
+  return names;
+}
+
+TEST(ExportManifest, DynamicSymbolTableHoldsExactlyTheExports) {
+  const std::set<std::string> defined = definedDynamicSymbols(TAMBLET_ENGINE_LIBRARY);
+  EXPECT_EQ(defined, kExpectedExports);
+}
+
+TEST(ExportManifest, EveryExportResolvesByItsExactName) {
+  tamblet::testing::EngineLibrary library;
+  for (const std::string& name : kExpectedExports) {
+    EXPECT_NE(library.find<void>(name.c_str()), nullptr) << name;
+  }
+  EXPECT_EQ(library.find<void>("getInterface"), nullptr);
+}
+
+}  // namespace
