@@ -1,0 +1,155 @@
+#include "image/CSurface8bpp.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <exception>
+
+namespace tamblet {
+
+std::int32_t CSurface8bpp::AddRef() {
+  return ++referenceCount_;
+}
+
+std::int32_t CSurface8bpp::Release() {
+  if (referenceCount_ > 0) --referenceCount_;
+  if (referenceCount_ == 0) empty(true);
+  return referenceCount_;
+}
+
+std::uint8_t* CSurface8bpp::GetPixelAddress(std::int32_t x, std::int32_t y) {
+  if (!pixelBase_) return nullptr;
+  return pixelBase_ + static_cast<std::ptrdiff_t>(y) * pitch_ + x;
+}
+
+std::uint8_t* CSurface8bpp::GetAMapAddress(std::int32_t, std::int32_t) {
+  return nullptr;
+}
+std::int32_t CSurface8bpp::GetWidth() {
+  return width_;
+}
+std::int32_t CSurface8bpp::GetHeight() {
+  return height_;
+}
+std::int32_t CSurface8bpp::GetBpp() {
+  return 8;
+}
+std::int32_t CSurface8bpp::GetPitch() {
+  return pitch_;
+}
+std::int32_t CSurface8bpp::GetAMapPitch() {
+  return 0;
+}
+bool CSurface8bpp::HasPixel() {
+  return pixelBase_ != nullptr;
+}
+bool CSurface8bpp::HasAMap() {
+  return false;
+}
+
+bool CSurface8bpp::Create(std::int32_t width, std::int32_t height) {
+  empty(false);  // keeps the capacity: a plane no larger than before reuses it
+  if (width < 1 || height < 1) return false;
+  const std::int64_t pitch = (static_cast<std::int64_t>(width) + 15) & ~std::int64_t{15};
+  const std::int64_t bytes = pitch * height + 40;  // 40 spare bytes cover the alignment of the base
+  if (bytes > kMaxStorage) return false;
+  try {
+    storage_.resize(static_cast<std::size_t>(bytes));  // zero-filled
+  } catch (const std::exception&) {
+    empty(true);
+    return false;
+  }
+  const auto start = reinterpret_cast<std::uintptr_t>(storage_.data());
+  pixelBase_ = storage_.data() + (((start + 7) & ~std::uintptr_t{7}) - start);
+  width_ = width;
+  height_ = height;
+  pitch_ = static_cast<std::int32_t>(pitch);
+  return true;
+}
+
+bool CSurface8bpp::PrepareEdge(std::int32_t width, std::int32_t height, std::int32_t border) {
+  const std::int64_t w = (static_cast<std::int64_t>(width) + 2 * static_cast<std::int64_t>(border)) * scale_;
+  const std::int64_t h = (static_cast<std::int64_t>(height) + 2 * static_cast<std::int64_t>(border)) * scale_;
+  if (w < 1 || h < 1 || w > kMaxStorage || h > kMaxStorage) return false;
+  if (width_ < w || height_ < h) {
+    // A new plane comes zero-filled; a larger one is kept and only its work area is cleared.
+    if (!Create(static_cast<std::int32_t>(w), static_cast<std::int32_t>(h))) return false;
+  } else {
+    for (std::int64_t y = 0; y < h; ++y) std::memset(pixelBase_ + y * pitch_, 0, static_cast<std::size_t>(w));
+  }
+  border_ = border;
+  workWidth_ = static_cast<std::int32_t>(w);
+  workHeight_ = static_cast<std::int32_t>(h);
+  return true;
+}
+
+bool CSurface8bpp::buildKernel(float radius) {
+  if (!std::isfinite(radius) || radius < 0.0f || radius > kMaxRadius) return false;
+  const std::int64_t c = scale_ * static_cast<std::int64_t>(std::ceil(radius));
+  const std::int64_t n = 2 * c + 1;
+  if (n * n > kMaxStorage) return false;
+  const auto cells = static_cast<std::size_t>(n * n);
+  if (kernel_.size() == cells && kernelRadius_ == radius) return true;
+  try {
+    kernel_.resize(cells);
+  } catch (const std::exception&) {
+    return false;  // the old kernel and its radius stay consistent
+  }
+  const double reach = static_cast<double>(static_cast<float>(scale_) * radius);
+  for (std::int64_t i = 0; i < n; ++i) {
+    for (std::int64_t j = 0; j < n; ++j) {
+      const double distance = std::sqrt(static_cast<double>((i - c) * (i - c) + (j - c) * (j - c)));
+      kernel_[static_cast<std::size_t>(i * n + j)] = reach >= distance ? 255 : 0;
+    }
+  }
+  kernelRadius_ = radius;
+  return true;
+}
+
+bool CSurface8bpp::Dilate(ISurface* source, float radius) {
+  if (!source || source->GetBpp() != 8 || !source->HasPixel()) return false;
+  if (!buildKernel(radius)) return false;
+  const std::int64_t c = scale_ * static_cast<std::int64_t>(std::ceil(radius));
+  const std::int64_t n = 2 * c + 1;
+  const std::int64_t areaWidth = workWidth_ - 2 * c;
+  const std::int64_t areaHeight = workHeight_ - 2 * c;
+  if (areaWidth < 1 || areaHeight < 1) return true;  // the disc does not fit: nothing to grow
+  if (!pixelBase_ || width_ < workWidth_ || height_ < workHeight_) return false;
+
+  // Read no further than the source's own plane.
+  const std::int64_t columns = std::min<std::int64_t>(areaWidth, source->GetWidth());
+  const std::int64_t rows = std::min<std::int64_t>(areaHeight, source->GetHeight());
+  if (columns < 1 || rows < 1) return true;
+  const std::uint8_t* sourceBase = source->GetPixelAddress(0, 0);
+  const std::int64_t sourcePitch = source->GetPitch();
+  if (!sourceBase || sourcePitch < columns) return false;
+
+  const std::uint8_t* kernel = kernel_.data();
+  for (std::int64_t y = 0; y < rows; ++y) {
+    const std::uint8_t* sourceRow = sourceBase + y * sourcePitch;
+    for (std::int64_t x = 0; x < columns; ++x) {
+      if (!sourceRow[x]) continue;
+      // The kernel's top-left corner lands on (x, y): the disc is centred on (x + c, y + c).
+      std::uint8_t* target = pixelBase_ + y * pitch_ + x;
+      for (std::int64_t i = 0; i < n; ++i, target += pitch_) {
+        const std::uint8_t* kernelRow = kernel + i * n;
+        for (std::int64_t j = 0; j < n; ++j) target[j] |= kernelRow[j];
+      }
+    }
+  }
+  return true;
+}
+
+void CSurface8bpp::empty(bool releaseMemory) {
+  if (releaseMemory) {
+    std::vector<std::uint8_t>().swap(storage_);
+  } else {
+    storage_.clear();
+  }
+  pixelBase_ = nullptr;
+  width_ = 0;
+  height_ = 0;
+  pitch_ = 0;
+}
+
+}  // namespace tamblet
