@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <new>
 
-#include "engine/FixedTexts.h"
-#include "engine/TextFormatter.h"
+#include "host/FixedTexts.h"
+#include "platform/TextFormatter.h"
 #include "platform/Messages.h"
 
 namespace tamblet {
@@ -32,10 +32,10 @@ std::int32_t CErrorMessage::Open(const char* format, ...) noexcept {
     }
     return 0;
   }
-  char text[kReportBufferSize];
+  char text[platform::kReportBufferSize];
   std::va_list args;
   va_start(args, format);
-  formatTextV(text, sizeof text, format, args);
+  platform::formatTextV(text, sizeof text, format, args);
   va_end(args);
   raise(text);
   return 0;
@@ -58,8 +58,8 @@ void CErrorMessage::Destruct(std::uint32_t flags) noexcept {
 }
 
 void CErrorMessage::reportLiteral(const char* text) noexcept {
-  char line[kReportBufferSize];
-  formatText(line, sizeof line, "%s\n", text);
+  char line[platform::kReportBufferSize];
+  platform::formatText(line, sizeof line, "%s\n", text);
   raise(line);
 }
 

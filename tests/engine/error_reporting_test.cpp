@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/CErrorMessage.h"
-#include "engine/FixedTexts.h"
-#include "engine/MessageBoxReporter.h"
+#include "host/FixedTexts.h"
+#include "platform/MessageBoxReporter.h"
 #include "host/EngineObjects.h"
 #include "tests/engine/CapturingMessageSink.h"
 #include "tests/support/VTable.h"
@@ -163,9 +163,9 @@ TEST(CErrorMessage, VmWithoutErrorSinkFallsBackToMessageBox) {
 
 TEST(MessageBoxReporter, CaptionStyleAndCut) {
   CapturingMessageSink messages;
-  EXPECT_FALSE(reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
-  EXPECT_FALSE(reportMessageBox("%s", std::string(20000, 'w').c_str()));
-  EXPECT_FALSE(reportMessageBox(nullptr));
+  EXPECT_FALSE(platform::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
+  EXPECT_FALSE(platform::reportMessageBox("%s", std::string(20000, 'w').c_str()));
+  EXPECT_FALSE(platform::reportMessageBox(nullptr));
 
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[0].text,

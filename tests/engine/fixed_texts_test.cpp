@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/FixedTexts.h"
-#include "engine/TextFormatter.h"
+#include "host/FixedTexts.h"
+#include "platform/TextFormatter.h"
 
 namespace tamblet {
 namespace {
@@ -174,7 +174,7 @@ TEST(FixedTexts, CharactersWithStatedBytes) {
 template <class... Args>
 std::string format(std::size_t capacity, const char* pattern, Args... args) {
   std::vector<char> buffer(capacity + 1, '#');
-  const std::size_t length = formatText(buffer.data(), capacity, pattern, args...);
+  const std::size_t length = platform::formatText(buffer.data(), capacity, pattern, args...);
   EXPECT_EQ(buffer[capacity], '#') << "wrote past the capacity";
   EXPECT_EQ(length, std::string(buffer.data()).size());
   return std::string(buffer.data(), length);
@@ -203,18 +203,18 @@ TEST(TextFormatter, LiteralPercentAndUnknownConversions) {
 
 TEST(TextFormatter, CutAtCapacityNeverOverflows) {
   const std::string huge(20000, 'a');
-  EXPECT_EQ(format(kReportBufferSize, "%s", huge.c_str()), std::string(16383, 'a'));
-  EXPECT_EQ(format(kReportBufferSize, "<%s>", huge.c_str()), "<" + std::string(16382, 'a'));
+  EXPECT_EQ(format(platform::kReportBufferSize, "%s", huge.c_str()), std::string(16383, 'a'));
+  EXPECT_EQ(format(platform::kReportBufferSize, "<%s>", huge.c_str()), "<" + std::string(16382, 'a'));
   // Exactly at the boundary: 16,383 bytes fit whole, one more is cut.
-  EXPECT_EQ(format(kReportBufferSize, "%s", huge.substr(0, 16383).c_str()).size(), 16383u);
-  EXPECT_EQ(format(kReportBufferSize, "%s!", huge.substr(0, 16383).c_str()), huge.substr(0, 16383));
-  EXPECT_EQ(format(kReportBufferSize, "%20000d", 5).size(), 16383u);
+  EXPECT_EQ(format(platform::kReportBufferSize, "%s", huge.substr(0, 16383).c_str()).size(), 16383u);
+  EXPECT_EQ(format(platform::kReportBufferSize, "%s!", huge.substr(0, 16383).c_str()), huge.substr(0, 16383));
+  EXPECT_EQ(format(platform::kReportBufferSize, "%20000d", 5).size(), 16383u);
   EXPECT_EQ(format(8, "%999999999999999999999d", 5), "       ");
   EXPECT_EQ(format(1, "abc"), "");
   char untouched = '#';
-  EXPECT_EQ(formatText(&untouched, 0, "abc"), 0u);
+  EXPECT_EQ(platform::formatText(&untouched, 0, "abc"), 0u);
   EXPECT_EQ(untouched, '#');
-  EXPECT_EQ(formatText(nullptr, 10, "abc"), 0u);
+  EXPECT_EQ(platform::formatText(nullptr, 10, "abc"), 0u);
 }
 
 TEST(TextFormatter, CutNeverEndsInHalfACharacter) {

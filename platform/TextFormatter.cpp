@@ -1,9 +1,9 @@
-#include "engine/TextFormatter.h"
+#include "platform/TextFormatter.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace tamblet {
+namespace tamblet::platform {
 
 namespace {
 
@@ -178,4 +178,4 @@ std::size_t formatTextV(char* buffer, std::size_t capacity, const char* format, 
   return out.finish();
 }
 
-}  // namespace tamblet
+}  // namespace tamblet::platform

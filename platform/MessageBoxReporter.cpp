@@ -1,12 +1,12 @@
-#include "engine/MessageBoxReporter.h"
+#include "platform/MessageBoxReporter.h"
 
 #include <cstdarg>
 
-#include "engine/FixedTexts.h"
-#include "engine/TextFormatter.h"
+#include "host/FixedTexts.h"
+#include "platform/TextFormatter.h"
 #include "platform/Messages.h"
 
-namespace tamblet {
+namespace tamblet::platform {
 
 bool reportMessageBox(const char* format, ...) noexcept {
   if (!format) return false;
@@ -23,4 +23,4 @@ bool reportMessageBox(const char* format, ...) noexcept {
   return false;
 }
 
-}  // namespace tamblet
+}  // namespace tamblet::platform
