@@ -1,0 +1,64 @@
+#include "refhost/Host.h"
+
+#include <stdexcept>
+
+#include "host/Modules.h"
+
+namespace refhost {
+namespace {
+
+Host* currentHost = nullptr;
+
+}  // namespace
+
+Host::Host(std::int32_t mainWidth, std::int32_t mainHeight)
+    : kernel_(mainWidth, mainHeight),
+      surfaceFactory_(tamblet::Ref<SurfaceFactory>::adopt(new SurfaceFactory())),
+      raster_(tamblet::Ref<Raster>::adopt(new Raster())),
+      compression_(tamblet::Ref<Compression>::adopt(new Compression())),
+      drawPlugins_(tamblet::Ref<DrawPluginManager>::adopt(new DrawPluginManager())) {
+  if (currentHost) throw std::logic_error("refhost::Host: another host is alive");
+  using namespace tamblet;
+  addModule(kModulePixmapMaker, kIID_ISurfaceFactory, static_cast<ISurfaceFactory*>(surfaceFactory_.get()),
+            surfaceFactory_.get());
+  addModule(kModuleRasterLib, kIID_IGraph3, static_cast<IGraph3*>(raster_.get()), raster_.get());
+  addModule(kModuleRenderHub, kIID_IDrawPluginManager, static_cast<IDrawPluginManager*>(drawPlugins_.get()),
+            static_cast<IDrawPluginManager*>(drawPlugins_.get()));
+  addModule(kModuleCompression, kIID_ICompression, static_cast<ICompression*>(compression_.get()), compression_.get());
+  addModule(kModuleHostKernel, kIID_HostKernelObject, static_cast<IHostKernel*>(&kernel_), nullptr);
+  currentHost = this;
+}
+
+Host::~Host() {
+  kernel_.callback().releaseEngineObject();
+  currentHost = nullptr;
+}
+
+Host* Host::current() {
+  return currentHost;
+}
+
+void* Host::moduleInterface(const char* module, const tamblet::InterfaceId* id) {
+  if (!currentHost || !module || !id) return nullptr;
+  try {
+    return currentHost->answer(module, *id);
+  } catch (...) {
+    return nullptr;  // out of memory comparing names: the module answers nothing
+  }
+}
+
+void Host::addModule(const char* module, const tamblet::InterfaceId& id, void* object, tamblet::IInterface* counted) {
+  modules_.push_back({module, id, object, counted});
+}
+
+void* Host::answer(const char* module, const tamblet::InterfaceId& id) {
+  if (withheldModules_.contains(module)) return nullptr;
+  for (const Module& entry : modules_) {
+    if (entry.name != module || entry.id != id) continue;
+    if (entry.counted) entry.counted->AddRef();
+    return entry.object;
+  }
+  return nullptr;
+}
+
+}  // namespace refhost

@@ -1,0 +1,10 @@
+#include "refhost/HostWindow.h"
+
+namespace refhost {
+
+bool HostWindow::OnFrameDrawn() {
+  ++framesNoticed_;
+  return frameNoticeResult_;
+}
+
+}  // namespace refhost

@@ -1,0 +1,10 @@
+#include "refhost/Timer.h"
+
+namespace refhost {
+
+std::uint32_t Timer::GetTime() {
+  ++reads_;
+  return now_;
+}
+
+}  // namespace refhost

@@ -1,0 +1,177 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/Memory.h"
+#include "host/Modules.h"
+#include "refhost/ModuleEntryPoints.h"
+#include "tests/refhost/HostFixture.h"
+#include "tests/support/VTable.h"
+
+namespace refhost::testing {
+namespace {
+
+using tamblet::testing::callSlot;
+
+using ModulesTest = HostFixture;
+
+struct ModuleCase {
+  const char* module;
+  tamblet::InterfaceId id;
+  bool counted;
+};
+
+const ModuleCase kModules[] = {
+    {tamblet::kModulePixmapMaker, tamblet::kIID_ISurfaceFactory, true},
+    {tamblet::kModuleRasterLib, tamblet::kIID_IGraph3, true},
+    {tamblet::kModuleRenderHub, tamblet::kIID_IDrawPluginManager, true},
+    {tamblet::kModuleCompression, tamblet::kIID_ICompression, true},
+    {tamblet::kModuleHostKernel, tamblet::kIID_HostKernelObject, false},
+};
+
+void* callEntry(const ModuleEntryPoint& entry, const tamblet::InterfaceId& id) {
+  return reinterpret_cast<tamblet::CreateInterfaceFunction>(entry.address)(&id);
+}
+
+void giveBack(const ModuleCase& module, void* answer) {
+  if (answer && module.counted) static_cast<tamblet::IInterface*>(answer)->Release();
+}
+
+TEST_F(ModulesTest, EveryEntryPointAnswersItsIdAndNullWhileWithheld) {
+  const std::vector<ModuleEntryPoint> entries = moduleEntryPoints();
+  ASSERT_EQ(entries.size(), std::size(kModules));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ModuleCase& module = kModules[i];
+    SCOPED_TRACE(module.module);
+    EXPECT_STREQ(entries[i].module, module.module);
+    EXPECT_STREQ(entries[i].symbol, module.counted ? "CreateInterface" : "GetInterface");
+    void* answer = callEntry(entries[i], module.id);
+    ASSERT_NE(answer, nullptr);
+    giveBack(module, answer);
+    for (const ModuleCase& other : kModules) {
+      if (other.id != module.id) {
+        EXPECT_EQ(callEntry(entries[i], other.id), nullptr);
+      }
+    }
+    host().withholdModule(module.module);
+    EXPECT_EQ(callEntry(entries[i], module.id), nullptr);
+    for (const ModuleCase& other : kModules) {
+      if (other.module != module.module) {
+        void* still = Host::moduleInterface(other.module, &other.id);
+        EXPECT_NE(still, nullptr);
+        giveBack(other, still);
+      }
+    }
+    host().restoreModule(module.module);
+    answer = callEntry(entries[i], module.id);
+    EXPECT_NE(answer, nullptr);
+    giveBack(module, answer);
+  }
+  auto* kernel =
+      static_cast<tamblet::IHostKernel*>(Host::moduleInterface("HostKernel", &tamblet::kIID_HostKernelObject));
+  EXPECT_EQ(kernel, static_cast<tamblet::IHostKernel*>(&host().kernel()));
+  EXPECT_EQ(Host::moduleInterface(nullptr, &tamblet::kIID_IGraph3), nullptr);
+  EXPECT_EQ(Host::moduleInterface(tamblet::kModuleRasterLib, nullptr), nullptr);
+  EXPECT_EQ(host().raster().references(), 1);
+  EXPECT_EQ(host().surfaceFactory().references(), 1);
+
+  shutDownHost();
+  EXPECT_EQ(callEntry(entries[0], kModules[0].id), nullptr);  // no host, no answer
+}
+
+TEST_F(ModulesTest, ObjectsStillHeldOutliveTheHostAndShowInTheLedger) {
+  auto* factory =
+      static_cast<tamblet::ISurfaceFactory*>(create(tamblet::kModulePixmapMaker, tamblet::kIID_ISurfaceFactory));
+  tamblet::ISurface* surface = factory->Create(2, 2, 32);
+  shutDownHost();
+  EXPECT_EQ(Ledger::liveObjects("SurfaceFactory"), 1);
+  EXPECT_EQ(Ledger::liveObjects("Surface"), 1);
+  EXPECT_EQ(surface->Release(), 0);
+  EXPECT_EQ(factory->Release(), 0);
+  EXPECT_EQ(Ledger::liveObjects("SurfaceFactory"), 0);
+}
+
+TEST_F(ModulesTest, DecompressFillsExactlyTheDestinationOrRefuses) {
+  auto* compression =
+      static_cast<tamblet::ICompression*>(create(tamblet::kModuleCompression, tamblet::kIID_ICompression));
+  std::vector<std::uint8_t> original(1000);
+  for (std::size_t i = 0; i < original.size(); ++i) original[i] = static_cast<std::uint8_t>(i * 7 + i / 13);
+  uLongf packedSize = compressBound(original.size());
+  std::vector<std::uint8_t> packed(packedSize);
+  ASSERT_EQ(compress(packed.data(), &packedSize, original.data(), original.size()), Z_OK);
+  const auto sourceSize = static_cast<std::uint32_t>(packedSize);
+
+  std::vector<std::uint8_t> out(1001, 0xEE);
+  EXPECT_TRUE(callSlot<bool>(compression, 2, static_cast<void*>(out.data()), 1000u,
+                             static_cast<const void*>(packed.data()), sourceSize));
+  EXPECT_EQ(std::memcmp(out.data(), original.data(), 1000), 0);
+  EXPECT_EQ(out[1000], 0xEE);  // nothing written past the destination
+  EXPECT_FALSE(compression->Decompress(out.data(), 999, packed.data(), sourceSize));   // stream is longer
+  EXPECT_FALSE(compression->Decompress(out.data(), 1001, packed.data(), sourceSize));  // stream is shorter
+  EXPECT_EQ(out[1000], 0xEE);
+  EXPECT_FALSE(compression->Decompress(out.data(), 1000, packed.data(), sourceSize - 4));  // truncated
+  std::vector<std::uint8_t> corrupt = packed;
+  corrupt[sourceSize / 2] ^= 0x55;
+  EXPECT_FALSE(compression->Decompress(out.data(), 1000, corrupt.data(), sourceSize));
+  EXPECT_FALSE(compression->Decompress(nullptr, 1000, packed.data(), sourceSize));
+  EXPECT_FALSE(compression->Decompress(out.data(), 1000, nullptr, sourceSize));
+  EXPECT_EQ(compression->Release(), 1);
+}
+
+TEST_F(ModulesTest, DrawPluginManagerRecordsRegistrationsAndAnswersSubInterfaces) {
+  auto* manager =
+      static_cast<tamblet::IDrawPluginManager*>(create(tamblet::kModuleRenderHub, tamblet::kIID_IDrawPluginManager));
+  int first = 0, second = 0;
+  const auto idA = tamblet::makeInterfaceId("631954D8-253C-4CD6-88B2-3AAB75923B64");
+  const auto idB = tamblet::makeInterfaceId("1C225D59-DA0D-438B-8481-0DA06A4D89E6");
+  EXPECT_TRUE(callSlot<bool>(manager, 2, &idA, static_cast<void*>(&first)));
+  EXPECT_TRUE(callSlot<bool>(manager, 2, &idB, static_cast<void*>(&second)));
+  EXPECT_FALSE(manager->Register(nullptr, &first));
+  EXPECT_FALSE(manager->Register(&idA, nullptr));
+  const auto& registered = host().drawPlugins().registrations();
+  ASSERT_EQ(registered.size(), 2u);
+  EXPECT_EQ(registered[0].id, idA);
+  EXPECT_EQ(registered[0].object, &first);
+  EXPECT_EQ(registered[1].object, &second);
+  EXPECT_EQ(host().drawPlugins().registered(idB), &second);
+
+  auto* updater = callSlot<void*>(manager, 3, &tamblet::kIID_IDrawPluginUpdater);
+  ASSERT_NE(updater, nullptr);
+  callSlot<void>(updater, 0);
+  callSlot<void>(updater, 0);
+  EXPECT_EQ(host().drawPlugins().advances(), 2);
+  EXPECT_NE(manager->GetSubInterface(&tamblet::kIID_IDrawPluginDrawer), nullptr);
+  for (const auto& id : {tamblet::kIID_IDrawPluginUpdater, tamblet::kIID_IDrawPluginDrawer}) {
+    host().drawPlugins().withhold(id);
+    EXPECT_EQ(manager->GetSubInterface(&id), nullptr);
+    host().drawPlugins().restore(id);
+    EXPECT_NE(manager->GetSubInterface(&id), nullptr);
+  }
+  EXPECT_EQ(manager->GetSubInterface(&idA), nullptr);
+  EXPECT_EQ(manager->Release(), 1);
+}
+
+TEST_F(ModulesTest, AModuleFileIsFoundByItsModuleName) {
+  ASSERT_EQ(dlopen("RasterLib.dll", RTLD_LAZY | RTLD_NOLOAD), nullptr);  // not loaded yet
+  void* opened = dlopen(REFHOST_RASTERLIB_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(opened, nullptr) << dlerror();
+  void* byName = dlopen("RasterLib.dll", RTLD_LAZY | RTLD_NOLOAD);
+  ASSERT_NE(byName, nullptr);
+  auto entry = reinterpret_cast<tamblet::CreateInterfaceFunction>(dlsym(byName, "CreateInterface"));
+  ASSERT_NE(entry, nullptr);
+  auto* raster = static_cast<tamblet::IGraph3*>(entry(&tamblet::kIID_IGraph3));
+  EXPECT_EQ(raster, static_cast<tamblet::IGraph3*>(&host().raster()));
+  EXPECT_EQ(entry(&tamblet::kIID_ISurfaceFactory), nullptr);
+  host().withholdModule(tamblet::kModuleRasterLib);
+  EXPECT_EQ(entry(&tamblet::kIID_IGraph3), nullptr);
+  raster->Release();
+  dlclose(byName);
+  dlclose(opened);
+}
+
+}  // namespace
+}  // namespace refhost::testing
