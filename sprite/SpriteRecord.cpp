@@ -1,0 +1,47 @@
+#include "sprite/SpriteRecord.h"
+
+#include <algorithm>
+
+namespace tamblet {
+
+SpriteRecord::SpriteRecord(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster)
+    : surfaceFactory(factory),
+      rasterOperations(raster),
+      surface(source.surface),
+      hasPixel(source.hasPixel),
+      hasAMap(source.hasAMap),
+      width(source.width),
+      height(source.height),
+      number(source.number),
+      x(source.x),
+      y(source.y),
+      z(source.z),
+      blendRate(source.blendRate),
+      show(source.show),
+      drawMethod(source.drawMethod),
+      custom(source.custom),
+      suspended(source.suspended),
+      transformMode(source.transformMode),
+      textureFilterType(source.textureFilterType),
+      surfaceArea(source.surfaceArea),
+      drawPlugin(source.drawPlugin) {
+  std::copy_n(source.multiplyColor, 4, multiplyColor);
+  std::copy_n(source.addColor, 4, addColor);
+  std::copy_n(source.transformPositions, 4, transformPositions);
+  std::copy_n(source.transformTexCoords, 4, transformTexCoords);
+}
+
+void SpriteRecord::setSurface(ISurface* newSurface) {
+  surface = Ref<ISurface>::retain(newSurface);  // retains the new one, then releases the old one
+  if (newSurface) {
+    hasPixel = newSurface->HasPixel();
+    hasAMap = newSurface->HasAMap();
+    width = newSurface->GetWidth();
+    height = newSurface->GetHeight();
+  } else {
+    hasPixel = hasAMap = false;
+    width = height = 0;
+  }
+}
+
+}  // namespace tamblet
