@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config binutils
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev
+  zlib1g-dev libpng-dev libjpeg-dev libzip-dev
+  libcli11-dev liblua5.4-dev libsdl2-dev
+  libpixman-1-dev
 )
 
 missing=()
