@@ -1,8 +1,14 @@
 #include "engine/CVELM.h"
 
+#include "compose/CAddInvalidateRect.h"
 #include "engine/CErrorMessage.h"
+#include "engine/CGetSurface.h"
+#include "platform/Messages.h"
+#include "platform/TextFormatter.h"
 
+#include <cstdarg>
 #include <new>
+#include <string>
 
 namespace tamblet {
 
@@ -22,24 +28,61 @@ std::int32_t CVELM::Release() {
   return 0;
 }
 
+bool CVELM::startEngineCore(const CVelmEngine::StartUpServices& services) {
+  engineCore.reset(new (std::nothrow) CVelmEngine());
+  return engineCore && engineCore->startUp(services);
+}
+
+void CVELM::reportFormatted(const char* format, ...) const {
+  char text[platform::kReportBufferSize];
+  va_list values;
+  va_start(values, format);
+  platform::formatTextV(text, sizeof text, format, values);
+  va_end(values);
+  if (errorReporter) {
+    errorReporter->Open("%s", text);
+  } else {
+    platform::debugOutput(text);
+  }
+}
+
+void CVELM::reportLiteral(const char* text) const {
+  if (errorReporter) {
+    errorReporter->reportLiteral(text);
+  } else {
+    platform::debugOutput((std::string(text ? text : "") + "\n").c_str());
+  }
+}
+
 void CVELM::teardown() {
   initialised_ = false;
   // Reset state is forgotten, not released; the key state is released.
   resetState = nullptr;
   keyState.reset();
   drawPluginManager.reset();
+  if (dirtyRectangleSink) {
+    dirtyRectangleSink->Release();
+    dirtyRectangleSink = nullptr;
+  }
+  if (surfaceLookup) {
+    surfaceLookup->forgetCore();  // the host may still hold it; it must not reach the core
+    surfaceLookup->Release();
+    surfaceLookup = nullptr;
+  }
+  engineCore.reset();
   imageEncoder.reset();
   imageDecoder.reset();
-  cgArchiveFile.reset();
   archiveManager.reset();
   rasterOperations.reset();
   surfaceFactory.reset();
-  mainSurface = nullptr;
+  // The CG archive file came with a reference of its own from the archive manager.
+  cgArchiveFile.reset();
   if (errorReporter) {
     errorReporter->Release();
     errorReporter = nullptr;
   }
   videoMemory.reset();
+  mainSurface = nullptr;
   hostKernel = nullptr;
   inputDevice = nullptr;
   timer = nullptr;

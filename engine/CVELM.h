@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/EngineObjects.h"
 #include "host/IInterface.h"
@@ -13,10 +14,14 @@
 #include "host/Ref.h"
 #include "host/Surface.h"
 #include "host/VM.h"
+#include "engine/CVelmEngine.h"
+#include "host/FixedTexts.h"
 
 namespace tamblet {
 
+class CAddInvalidateRect;
 class CErrorMessage;
+class CGetSurface;
 
 class CVELM final : public IInterface {
  public:
@@ -36,6 +41,22 @@ class CVELM final : public IInterface {
 
   // Releases everything held, in the teardown order; every field is null afterwards.
   void teardown();
+
+  // The engine core when Init has succeeded, else null: what every core export forwards to.
+  CVelmEngine* core() const { return initialised_ ? engineCore.get() : nullptr; }
+
+  // Creates the engine core and runs its start-up. False when either fails; a core that failed
+  // its start-up stays for the teardown.
+  bool startEngineCore(const CVelmEngine::StartUpServices& services);
+
+  // Reports a fixed text with its values through the error reporter (printf style), or to the
+  // debugger output while there is none.
+  template <class... Values>
+  void report(FixedText text, Values... values) const {
+    reportFormatted(fixedText(text), values...);
+  }
+  // Reports a text literally with a line feed appended.
+  void reportLiteral(const char* text) const;
 
   // ---- Fields, in the engine object's order, with their load-time values. ----
   std::int32_t referenceCount = 1;
@@ -65,7 +86,10 @@ class CVELM final : public IInterface {
   Ref<IVideoMemoryInfo> videoMemory;
   Ref<IKeyState> keyState;
   IResetState* resetState = nullptr;
-  CErrorMessage* errorReporter = nullptr;  // one reference, released by the teardown
+  std::unique_ptr<CVelmEngine> engineCore;
+  CAddInvalidateRect* dirtyRectangleSink = nullptr;  // one reference
+  CGetSurface* surfaceLookup = nullptr;              // one reference
+  CErrorMessage* errorReporter = nullptr;            // one reference, released by the teardown
   bool debugMode = false;
   std::int32_t framesInWindow = 0;
   std::uint32_t windowStartTime = 0;
@@ -82,6 +106,8 @@ class CVELM final : public IInterface {
   std::uint32_t peakVideoMemoryUsed = 0;
 
  private:
+  void reportFormatted(const char* format, ...) const;
+
   bool initialised_ = false;
 };
 

@@ -59,6 +59,48 @@ TEST(BeforeInit, ExportsAnswerTheirFailureValues) {
   EXPECT_EQ(height(), 0);
 }
 
+// Every sprite export answers false, 0, its absent-sprite default or null, and creates nothing.
+TEST(BeforeInit, SpriteExportsAnswerWithoutAnEngine) {
+  tamblet::testing::EngineLibrary library;
+  using OneInt = std::int32_t(std::int32_t);
+  using TwoInts = std::int32_t(std::int32_t, std::int32_t);
+  using ThreeInts = std::int32_t(std::int32_t, std::int32_t, std::int32_t);
+  for (const char* name : {"SP_CreateCustom", "SP_Delete", "SP_Suspend", "SP_Resume", "SP_IsUsing", "SP_ExistAlpha",
+                           "SP_GetPosX", "SP_GetPosY", "SP_GetZ", "SP_GetWidth", "SP_GetHeight", "SP_GetBlendRate",
+                           "SP_GetBrightness", "SP_GetDrawMethod", "SP_GetShow", "SP_IsSuspend", "SP_GetUnuseNum"}) {
+    EXPECT_EQ(library.find<OneInt>(name)(1), 0) << name;
+  }
+  EXPECT_EQ(library.find<OneInt>("Sprite_GetTextureFilterType")(1), 1);
+  EXPECT_EQ(library.find<OneInt>("SP_GetAlphaClipperSpriteNumber")(1), -1);
+  for (const char* name : {"SP_SetX", "SP_SetY", "SP_SetZ", "SP_SetBlendRate", "SP_SetBrightness", "SP_SetShow",
+                           "SP_SetDrawMethod", "SP_SetSpriteTransformMode", "Sprite_SetTextureFilerType",
+                           "SP_SetAlphaClipperSpriteNumber", "SP_CreateCopy"}) {
+    EXPECT_EQ(library.find<TwoInts>(name)(1, 1), 0) << name;
+    EXPECT_EQ(library.find<TwoInts>(name)(0, -1), 0) << name;  // no report either: nothing to report to
+  }
+  for (const char* name : {"SP_SetPos", "SP_CreatePixelOnly", "SP_IsPtIn", "SP_IsPtInRect"}) {
+    EXPECT_EQ(library.find<ThreeInts>(name)(1, 4, 4), 0) << name;
+  }
+  EXPECT_EQ(library.find<ThreeInts>("SP_GetAMapValue")(1, 0, 0), -1);
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                      std::int32_t, std::int32_t)>("SP_Create")(1, 4, 4, 0, 0, 0, 255), 0);
+  EXPECT_EQ(library.find<std::int32_t()>("SP_Count")(), 0);
+  EXPECT_EQ(library.find<std::int32_t()>("SP_GetMaxZ")(), 0);
+  EXPECT_EQ(library.find<std::int32_t()>("SP_DeleteAll")(), 0);
+  EXPECT_EQ(library.find<std::int32_t(void*)>("SP_Enum")(nullptr), 0);
+  EXPECT_EQ(library.find<void*(std::int32_t)>("Sprite_GetWritableSurface")(1), nullptr);
+  EXPECT_EQ(library.find<void*(std::int32_t)>("Sprite_GetConstSurface")(1), nullptr);
+  EXPECT_EQ(library.find<void*(std::int32_t)>("Debug_GetSpriteSurface")(1), nullptr);
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t, void*)>("Sprite_SetSurface")(1, nullptr), 0);
+  std::int32_t value = 7;
+  std::int32_t* list = &value;
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t**, std::int32_t*)>("Debug_GetSpriteNumberList")(&list, &value), 0);
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t, std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*)>(
+                "SP_GetSurfaceArea")(1, &value, &value, &value, &value),
+            0);
+  EXPECT_EQ(value, 7);
+}
+
 TEST(BeforeInit, ErrorGoesToTheDebuggerOutputLiterally) {
   tamblet::testing::EngineLibrary library;
   auto* error = library.find<void(IString*)>("Error");

@@ -1,0 +1,67 @@
+// The engine core: one heap object made by start-up and destroyed by the teardown. It keeps its
+// own references to the host services it draws with and owns the subsystems: the sprite tables
+// (live and back scene) and, as they are built, the CG cache and sources, the compositor and view.
+#pragma once
+
+#include <cstdint>
+
+#include "host/Kernel.h"
+#include "host/Modules.h"
+#include "host/Ref.h"
+#include "host/Surface.h"
+#include "sprite/SpriteTableBlock.h"
+
+namespace tamblet {
+
+class CVelmEngine {
+ public:
+  // What the engine object hands the core at start-up.
+  struct StartUpServices {
+    IMainSurface* mainSurface = nullptr;
+    IKOVFile* cgArchiveFile = nullptr;
+    IDecodeCG* imageDecoder = nullptr;
+    IGraph3* rasterOperations = nullptr;
+    ISurfaceFactory* surfaceFactory = nullptr;
+    IDrawPluginDrawer* drawPluginDrawer = nullptr;
+    ITimer* timer = nullptr;
+    std::uint32_t cacheBytes = 0;
+    bool debugMode = false;
+    const char* gameName = "";  // the host's game name text, extension included
+  };
+
+  CVelmEngine() = default;
+  CVelmEngine(const CVelmEngine&) = delete;
+  CVelmEngine& operator=(const CVelmEngine&) = delete;
+  ~CVelmEngine() { tearDown(); }
+
+  // Keeps the services (adding its own references), reaches the host kernel, and sets up the
+  // subsystems. False when a required piece is missing; what was set up stays for tearDown.
+  bool startUp(const StartUpServices& services);
+
+  // Releases everything in the teardown order; safe to call twice.
+  void tearDown();
+
+  // Bits per pixel of the main surface: the depth of every new sprite image.
+  std::int32_t screenDepth() const { return mainSurface ? mainSurface->GetBpp() : 32; }
+
+  // ---- Host services the core keeps (its own references where counted). ----
+  Ref<IMainSurface> mainSurface;
+  Ref<IKOVFile> cgArchiveFile;
+  Ref<IDecodeCG> imageDecoder;
+  Ref<IGraph3> rasterOperations;
+  Ref<ISurfaceFactory> surfaceFactory;
+  IDrawPluginDrawer* drawPluginDrawer = nullptr;  // kept without a reference; never called
+  ITimer* timer = nullptr;
+  IFrameNotice* frameNotice = nullptr;  // optional
+  IGamePath* gamePath = nullptr;
+  bool debugMode = false;
+
+  // ---- Subsystems. ----
+  SpriteTableBlock sprites;
+};
+
+// The kernel object the HostKernel module hands out, looked up once per process and kept; null
+// when the module or its entry point is missing.
+IHostKernel* hostKernelObject();
+
+}  // namespace tamblet
