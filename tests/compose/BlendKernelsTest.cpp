@@ -1,0 +1,288 @@
+// The blend kernels against a reference written from the blending formulas, and every SIMD twin against the
+// scalar kernels, byte for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "compose/kernels/BlendKernels.h"
+
+namespace {
+
+using tamblet::kernels::BlendParams;
+using tamblet::kernels::KernelPath;
+using tamblet::kernels::kFlagClipper;
+using tamblet::kernels::kFlagModulate;
+using tamblet::kernels::kFlagRate;
+using tamblet::kernels::kFlagSimd;
+using tamblet::kernels::kFlagSourceAlpha;
+using tamblet::kernels::normalKernel;
+
+// ---- reference: the formulas, evaluated as plainly as possible --------------------------------------------
+
+// x >> n on a signed value: division rounded towards minus infinity.
+int floorShift(std::int64_t x, int n) { return static_cast<int>(std::floor(static_cast<double>(x) / (1 << n))); }
+int saturate(int x) { return std::min(255, x); }
+int screen(int d, int s) { return 255 - (255 - d) * (255 - s) / 255; }
+
+int referenceCoverage(unsigned flags, int sourceAlpha, int clipperAlpha, int rate) {
+  const bool alpha = flags & kFlagSourceAlpha, clip = flags & kFlagClipper, withRate = flags & kFlagRate;
+  if (alpha && clip && withRate) return floorShift(std::int64_t{sourceAlpha} * clipperAlpha * rate, 16);
+  if (alpha && clip) return floorShift(sourceAlpha * clipperAlpha, 8);
+  if (alpha && withRate) return floorShift(sourceAlpha * rate, 8);
+  if (clip && withRate) return floorShift(clipperAlpha * rate, 8);
+  if (alpha) return sourceAlpha;
+  if (clip) return clipperAlpha;
+  return rate;
+}
+
+void referenceBlend(int method, unsigned flags, const std::uint8_t* src, std::uint8_t* d, int clipperAlpha,
+                    const BlendParams& p) {
+  int s[4];
+  for (int i = 0; i < 4; ++i) {
+    s[i] = src[i];
+    if (flags & kFlagModulate) s[i] = saturate(floorShift(s[i] * p.multiply[i], 8) + p.add[i]);
+  }
+  if ((flags & (kFlagClipper | kFlagRate | kFlagSourceAlpha)) == 0) {
+    if (method == 0) d[3] = static_cast<std::uint8_t>(s[3]);
+    for (int i = 0; i < 3; ++i) {
+      const int values[4] = {s[i], saturate(s[i] + d[i]), floorShift(s[i] * d[i], 8), screen(d[i], s[i])};
+      d[i] = static_cast<std::uint8_t>(values[method]);
+    }
+    return;
+  }
+  const int a = referenceCoverage(flags, s[3], clipperAlpha, p.rate);
+  for (int i = 0; i < 3; ++i) {
+    const int dv = d[i];
+    const int values[4] = {dv + floorShift((s[i] - dv) * a, 8), saturate(dv + floorShift(s[i] * a, 8)),
+                           dv + floorShift((floorShift(s[i] * dv, 8) - dv) * a, 8),
+                           dv + floorShift((screen(dv, s[i]) - dv) * a, 8)};
+    d[i] = static_cast<std::uint8_t>(values[method]);
+  }
+}
+
+std::vector<KernelPath> pathsOfThisProcessor() {
+  std::vector<KernelPath> paths;
+  for (KernelPath path : {KernelPath::kScalar, KernelPath::kSse2, KernelPath::kAvx2}) {
+    if (tamblet::kernels::kernelPathSupported(path)) paths.push_back(path);
+  }
+  return paths;
+}
+
+// ---- exhaustive: every (source, destination) byte pair ------------------------------------------------------
+
+TEST(BlendKernels, EveryMethodAndCoverageFormMatchesTheFormulasOverAllBytePairs) {
+  constexpr int kPixels = 256 * 256;
+  std::vector<std::uint8_t> src(4 * kPixels), dst(4 * kPixels), clip(4 * kPixels);
+  std::mt19937 random(7);
+  for (int i = 0; i < kPixels; ++i) {
+    const int lo = i & 255, hi = i >> 8;
+    // B and G see every (source, destination) pair; R and the alphas mix them so coverage varies too.
+    const std::uint8_t s[4] = {std::uint8_t(lo), std::uint8_t(hi), std::uint8_t(hi ^ 0x5A), std::uint8_t(lo * 5 + hi * 3)};
+    const std::uint8_t d[4] = {std::uint8_t(hi), std::uint8_t(lo), std::uint8_t(random()), std::uint8_t(random())};
+    std::memcpy(&src[4 * i], s, 4);
+    std::memcpy(&dst[4 * i], d, 4);
+    clip[4 * i + 3] = std::uint8_t(lo ^ hi);
+  }
+  BlendParams identity;
+  BlendParams modulated;
+  const std::uint8_t multiply[4] = {128, 255, 17, 200}, add[4] = {10, 0, 255, 3};
+  std::memcpy(modulated.multiply, multiply, 4);
+  std::memcpy(modulated.add, add, 4);
+  for (const std::uint8_t rate : {std::uint8_t{255}, std::uint8_t{200}, std::uint8_t{1}, std::uint8_t{0}}) {
+    for (BlendParams params : {identity, modulated}) {
+      params.rate = rate;
+      params.clipper = clip.data();
+      params.clipperPitch = 4 * 256;
+      for (int method = 0; method < 4; ++method) {
+        for (unsigned flags = 0; flags < 32; flags += 2) {
+          std::vector<std::uint8_t> expected = dst;
+          for (int i = 0; i < kPixels; ++i) {
+            referenceBlend(method, flags, &src[4 * i], &expected[4 * i], clip[4 * i + 3], params);
+          }
+          for (KernelPath path : pathsOfThisProcessor()) {
+            std::vector<std::uint8_t> actual = dst;
+            normalKernel(path, method, flags | kFlagSimd)(actual.data(), 4 * 256, src.data(), 4 * 256, 256, 256, params);
+            const auto firstDifference = std::mismatch(actual.begin(), actual.end(), expected.begin()).first;
+            ASSERT_TRUE(firstDifference == actual.end())
+                << "pixel " << (firstDifference - actual.begin()) / 4 << " method " << method << " flags " << flags
+                << " rate " << int{rate} << " path " << tamblet::kernels::kernelPathName(path);
+          }
+        }
+      }
+    }
+  }
+}
+
+// ---- worked examples -------------------------------------------------------------------------------------
+
+struct Pixel {
+  std::uint8_t b, g, r, a;
+  bool operator==(const Pixel&) const = default;
+};
+
+Pixel grey(int value, int alpha) {
+  return Pixel{std::uint8_t(value), std::uint8_t(value), std::uint8_t(value), std::uint8_t(alpha)};
+}
+
+// Runs the scalar kernel of (method, flags) over one pixel.
+Pixel blendOne(int method, unsigned flags, Pixel s, Pixel d, const BlendParams& params = {}, int clipperAlpha = 255) {
+  const Pixel clipper = grey(0, clipperAlpha);
+  BlendParams p = params;
+  p.clipper = &clipper.b;
+  normalKernel(KernelPath::kScalar, method, flags)(&d.b, 4, &s.b, 4, 1, 1, p);
+  return d;
+}
+
+BlendParams withRate(int rate) {
+  BlendParams p;
+  p.rate = std::uint8_t(rate);
+  return p;
+}
+
+TEST(BlendKernels, WorkedExamples) {
+  // Method 0, source alpha 255 over black: 255 * 255 >> 8.
+  EXPECT_EQ(blendOne(0, kFlagSourceAlpha, grey(255, 255), grey(0, 0)), grey(254, 0));
+  // Coverage 128, s = 0 over d = 255.
+  EXPECT_EQ(blendOne(0, kFlagRate, grey(0, 9), grey(255, 77), withRate(128)), grey(127, 77));
+  // Rate 128 with source alpha 255 gives coverage 127: 255 * 127 >> 8 = 126.
+  EXPECT_EQ(blendOne(0, kFlagRate | kFlagSourceAlpha, grey(255, 255), grey(0, 0), withRate(128)), grey(126, 0));
+  // Clipper, source alpha and rate all 200: coverage 122, so 255 + (-255 * 122 >> 8) = 133 (121 would give 134).
+  EXPECT_EQ(blendOne(0, kFlagClipper | kFlagRate | kFlagSourceAlpha, grey(0, 200), grey(255, 1), withRate(200), 200),
+            grey(133, 1));
+  // Additive: saturation, and coverage 128.
+  EXPECT_EQ(blendOne(1, 0, grey(200, 0), grey(100, 50)), grey(255, 50));
+  EXPECT_EQ(blendOne(1, kFlagRate, grey(200, 0), grey(100, 50), withRate(128)), grey(200, 50));
+  // Multiply without coverage.
+  EXPECT_EQ(blendOne(2, 0, grey(255, 0), grey(255, 3)), grey(254, 3));
+  EXPECT_EQ(blendOne(2, 0, grey(128, 0), grey(200, 3)), grey(100, 3));
+  // Screen.
+  EXPECT_EQ(blendOne(3, 0, grey(128, 0), grey(128, 3)), grey(192, 3));
+  EXPECT_EQ(blendOne(3, 0, Pixel{1, 77, 254, 0}, grey(0, 3)), (Pixel{1, 77, 254, 3}));
+  // Colour modulation: multiply 255 turns 255 into 254; multiply 128 and add 10 turn 200 into 110, alpha included;
+  // the caller hands in the low byte of an add value above 255.
+  BlendParams darken;
+  std::fill(std::begin(darken.multiply), std::end(darken.multiply), std::uint8_t{255});
+  EXPECT_EQ(blendOne(0, kFlagModulate, grey(255, 255), grey(0, 0), darken), grey(254, 254));
+  BlendParams tint;
+  std::fill(std::begin(tint.multiply), std::end(tint.multiply), std::uint8_t{128});
+  std::fill(std::begin(tint.add), std::end(tint.add), static_cast<std::uint8_t>(0x10A));
+  EXPECT_EQ(blendOne(0, kFlagModulate, grey(200, 200), grey(0, 0), tint), grey(110, 110));
+  // Method 0 without coverage copies the source alpha; with a blend rate the destination alpha stays.
+  EXPECT_EQ(blendOne(0, 0, Pixel{1, 2, 3, 4}, grey(9, 200)), (Pixel{1, 2, 3, 4}));
+  EXPECT_EQ(blendOne(0, kFlagRate, grey(255, 255), grey(0, 200), withRate(254)).a, 200);
+  EXPECT_EQ(blendOne(0, kFlagSourceAlpha, grey(255, 0), grey(10, 200)), grey(10, 200));
+}
+
+// ---- the SIMD twins against the scalar kernels --------------------------------------------------------------
+
+// Pixels with runs of transparent, opaque and random alpha, as sprites have.
+std::vector<std::uint8_t> spriteLikePool(std::mt19937& random, int pixels) {
+  std::vector<std::uint8_t> pool(4 * static_cast<std::size_t>(pixels));
+  for (auto& byte : pool) byte = std::uint8_t(random());
+  for (int i = 0; i < pixels;) {
+    const int run = 1 + int(random() % 12), kind = int(random() % 3);
+    for (int j = i; j < std::min(pixels, i + run); ++j) {
+      if (kind < 2) pool[4 * j + 3] = kind == 0 ? 0 : 255;
+    }
+    i += run;
+  }
+  return pool;
+}
+
+// A destination-sized block at a given byte offset from a 64-byte boundary with guard bytes around it.
+struct GuardedRows {
+  GuardedRows(int offset, std::ptrdiff_t pitch, int rows) : storage(64 + offset + pitch * rows + 64 + 64) {
+    const auto base = reinterpret_cast<std::uintptr_t>(storage.data());
+    first = storage.data() + ((64 - base % 64) % 64) + 64 + offset;
+  }
+  std::vector<std::uint8_t> storage;
+  std::uint8_t* first;
+};
+
+void checkTwinsMatchScalar(KernelPath path) {
+  std::mt19937 random(11);
+  const std::vector<std::uint8_t> pool = spriteLikePool(random, 4096);
+  auto fill = [&](std::uint8_t* to, std::size_t bytes) {
+    std::memcpy(to, &pool[random() % (pool.size() - bytes) & ~std::size_t{3}], bytes);
+  };
+  constexpr int kRows = 3;
+  for (int method = 0; method < 4; ++method) {
+    for (unsigned flags = kFlagSimd; flags < 32; flags += 2) {
+      for (int width = 1; width <= 67; ++width) {
+        for (int offset = 0; offset < 16; ++offset) {
+          const std::ptrdiff_t dstPitch = 4 * width + 13, srcPitch = 4 * width + 7, clipPitch = 4 * width + 5;
+          std::vector<std::uint8_t> src(static_cast<std::size_t>(srcPitch * kRows)), clip(clipPitch * kRows);
+          fill(src.data(), src.size());
+          fill(clip.data(), clip.size());
+          GuardedRows actual(offset, dstPitch, kRows), expected(offset, dstPitch, kRows);
+          fill(actual.storage.data(), actual.storage.size());
+          const std::vector<std::uint8_t> before = actual.storage;
+          std::memcpy(expected.first, actual.first, static_cast<std::size_t>(dstPitch * kRows));
+          BlendParams params;
+          for (int i = 0; i < 4; ++i) params.multiply[i] = std::uint8_t(random()), params.add[i] = std::uint8_t(random() % 3 ? 0 : random());
+          params.rate = std::uint8_t(random());
+          params.clipper = clip.data();
+          params.clipperPitch = clipPitch;
+          normalKernel(KernelPath::kScalar, method, flags & ~kFlagSimd)(expected.first, dstPitch, src.data(), srcPitch,
+                                                                       width, kRows, params);
+          normalKernel(path, method, flags)(actual.first, dstPitch, src.data(), srcPitch, width, kRows, params);
+          ASSERT_EQ(0, std::memcmp(actual.first, expected.first, static_cast<std::size_t>(dstPitch * kRows)))
+              << "method " << method << " flags " << flags << " width " << width << " offset " << offset;
+          // Nothing outside the rows is touched: the guards and the gaps between rows keep their bytes.
+          const std::ptrdiff_t start = actual.first - actual.storage.data();
+          for (std::size_t i = 0; i < before.size(); ++i) {
+            const std::ptrdiff_t at = std::ptrdiff_t(i) - start;
+            const bool inRow = at >= 0 && at < dstPitch * kRows && at % dstPitch < 4 * width;
+            if (!inRow) {
+              ASSERT_EQ(actual.storage[i], before[i]) << "byte " << at << " outside the rows changed";
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(BlendKernelTwins, Sse2EqualsScalarForEveryKeyWidthAndAlignment) {
+  ASSERT_TRUE(tamblet::kernels::kernelPathSupported(KernelPath::kSse2));
+  checkTwinsMatchScalar(KernelPath::kSse2);
+}
+
+TEST(BlendKernelTwins, Avx2EqualsScalarForEveryKeyWidthAndAlignment) {
+  if (!tamblet::kernels::kernelPathSupported(KernelPath::kAvx2)) GTEST_SKIP() << "the processor has no AVX2";
+  checkTwinsMatchScalar(KernelPath::kAvx2);
+}
+
+TEST(BlendKernelPaths, ForcingAPathSwapsTheTwinsAndOutOfRangeKeysHaveNoKernel) {
+  using namespace tamblet::kernels;
+  const KernelPath original = activeKernelPath();
+  EXPECT_STREQ(kernelPathName(KernelPath::kScalar), "scalar");
+  EXPECT_STREQ(kernelPathName(KernelPath::kSse2), "sse2");
+  EXPECT_STREQ(kernelPathName(KernelPath::kAvx2), "avx2");
+  ASSERT_TRUE(forceKernelPath(KernelPath::kScalar));
+  EXPECT_EQ(activeKernelPath(), KernelPath::kScalar);
+  EXPECT_EQ(normalKernel(2, kFlagSimd | kFlagRate), normalKernel(KernelPath::kScalar, 2, kFlagRate));
+  ASSERT_TRUE(forceKernelPath(KernelPath::kSse2));
+  EXPECT_EQ(normalKernel(2, kFlagSimd | kFlagRate), normalKernel(KernelPath::kSse2, 2, kFlagSimd | kFlagRate));
+  EXPECT_NE(normalKernel(2, kFlagSimd | kFlagRate), normalKernel(KernelPath::kScalar, 2, kFlagRate));
+  EXPECT_EQ(forceKernelPath(KernelPath::kAvx2), kernelPathSupported(KernelPath::kAvx2));
+  for (const int method : {-1, 4, 7}) EXPECT_EQ(normalKernel(method, 0), nullptr);
+  EXPECT_EQ(normalKernel(0, 32), nullptr);
+  EXPECT_NE(normalKernel(3, 31), nullptr);
+  // Empty rectangles draw nothing.
+  std::uint8_t pixel[4] = {1, 2, 3, 4};
+  const std::uint8_t source[4] = {9, 9, 9, 9};
+  for (unsigned flags = 0; flags < 32; ++flags) {
+    normalKernel(0, flags)(pixel, 4, source, 4, 0, 1, BlendParams{});
+    normalKernel(0, flags)(pixel, 4, source, 4, 5, 0, BlendParams{});
+  }
+  EXPECT_EQ(pixel[0] + pixel[1] + pixel[2] + pixel[3], 10);
+  forceKernelPath(original);
+}
+
+}  // namespace
