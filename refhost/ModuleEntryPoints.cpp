@@ -25,6 +25,9 @@ std::vector<ModuleEntryPoint> moduleEntryPoints() {
   return {
       entryPoint<kModulePixmapMaker>(kCreateInterfaceSymbol), entryPoint<kModuleRasterLib>(kCreateInterfaceSymbol),
       entryPoint<kModuleRenderHub>(kCreateInterfaceSymbol),   entryPoint<kModuleCompression>(kCreateInterfaceSymbol),
+      entryPoint<kModuleKOVLoader>(kCreateInterfaceSymbol), entryPoint<kModuleZEPLoader>(kCreateInterfaceSymbol),
+      entryPoint<kModuleImageDecoder>(kCreateInterfaceSymbol), entryPoint<kModuleImageEncoder>(kCreateInterfaceSymbol),
+      entryPoint<kModuleSceneWipe>(kCreateInterfaceSymbol),
       entryPoint<kModuleHostKernel>(kGetInterfaceSymbol),
   };
 }

@@ -30,6 +30,11 @@ const ModuleCase kModules[] = {
     {tamblet::kModuleRasterLib, tamblet::kIID_IGraph3, true},
     {tamblet::kModuleRenderHub, tamblet::kIID_IDrawPluginManager, true},
     {tamblet::kModuleCompression, tamblet::kIID_ICompression, true},
+    {tamblet::kModuleKOVLoader, tamblet::kIID_IKOVFileManager, true},
+    {tamblet::kModuleZEPLoader, tamblet::kIID_IPackedArchive, true},
+    {tamblet::kModuleImageDecoder, tamblet::kIID_IDecodeCG, true},
+    {tamblet::kModuleImageEncoder, tamblet::kIID_IImageEncoder, true},
+    {tamblet::kModuleSceneWipe, tamblet::kIID_ISoftwareTransition, true},
     {tamblet::kModuleHostKernel, tamblet::kIID_HostKernelObject, false},
 };
 
@@ -77,7 +82,7 @@ TEST_F(ModulesTest, EveryEntryPointAnswersItsIdAndNullWhileWithheld) {
   EXPECT_EQ(Host::moduleInterface(nullptr, &tamblet::kIID_IGraph3), nullptr);
   EXPECT_EQ(Host::moduleInterface(tamblet::kModuleRasterLib, nullptr), nullptr);
   EXPECT_EQ(host().raster().references(), 1);
-  EXPECT_EQ(host().surfaceFactory().references(), 1);
+  EXPECT_EQ(host().surfaceFactory().references(), 2);  // the host's and the image decoder's
 
   shutDownHost();
   EXPECT_EQ(callEntry(entries[0], kModules[0].id), nullptr);  // no host, no answer

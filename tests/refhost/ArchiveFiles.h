@@ -1,0 +1,120 @@
+// Helpers of the archive tests: a temporary folder, files of known bytes, and zip files written
+// with libzip directly, so archives can be made that the pack tool would never write.
+#pragma once
+
+#include <zip.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace refhost::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tamblet-archive-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Bytes that do not repeat (so stored and deflated data differ everywhere), from a seed.
+inline Bytes patternBytes(std::size_t size, std::uint32_t seed) {
+  Bytes bytes(size);
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (auto& byte : bytes) {
+    state = state * 1664525u + 1013904223u;
+    byte = static_cast<std::uint8_t>(state >> 24);
+  }
+  return bytes;
+}
+
+inline Bytes textBytes(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+inline void writeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+struct ZipEntry {
+  std::string name;
+  Bytes bytes;
+  bool stored = true;
+};
+
+// Writes (or, with `append`, adds to) a zip file holding exactly these entries.
+inline void writeZip(const std::string& path, const std::vector<ZipEntry>& entries, bool append = false) {
+  int code = 0;
+  zip_t* archive = zip_open(path.c_str(), append ? 0 : ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (!archive) throw std::runtime_error("zip_open failed");
+  for (const ZipEntry& entry : entries) {
+    zip_source_t* source = zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0);
+    const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_OVERWRITE);
+    if (index < 0) throw std::runtime_error("zip_file_add failed");
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), entry.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                             0);
+  }
+  if (zip_close(archive) != 0) throw std::runtime_error("zip_close failed");
+}
+
+// The bytes of one entry as libzip reads them, and its compression method.
+inline std::pair<Bytes, int> readZipEntry(const std::string& path, const std::string& name) {
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, nullptr);
+  if (!archive) return {};
+  zip_stat_t stat;
+  Bytes bytes;
+  int method = -1;
+  if (zip_stat(archive, name.c_str(), 0, &stat) == 0) {
+    bytes.resize(stat.size);
+    method = stat.comp_method;
+    zip_file_t* file = zip_fopen(archive, name.c_str(), 0);
+    if (file) {
+      zip_fread(file, bytes.data(), bytes.size());
+      zip_fclose(file);
+    }
+  }
+  zip_discard(archive);
+  return {bytes, method};
+}
+
+// Offsets of the central directory records (signature PK\1\2) in a zip file's bytes.
+inline std::vector<std::size_t> centralRecords(const Bytes& zip) {
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i + 46 <= zip.size(); ++i)
+    if (zip[i] == 'P' && zip[i + 1] == 'K' && zip[i + 2] == 1 && zip[i + 3] == 2) found.push_back(i);
+  return found;
+}
+
+inline void putWord(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace refhost::testing
