@@ -1,0 +1,411 @@
+// The input, time and text exports and the pacing switches and diagnostics over a bound engine
+// and the reference host: number formatting byte for byte, first-character removal, the mouse
+// button rule of the key state, debugger lines without an input device, the call-stack text,
+// video memory figures and the restart of the pacing window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "engine/Exports.h"
+#include "engine/NumberText.h"
+#include "platform/Clock.h"
+#include "refhost/VMString.h"
+#include "tests/engine/CapturingMessageSink.h"
+#include "tests/support/EngineFixture.h"
+
+namespace tamblet {
+namespace {
+
+class UtilityExports : public testing::EngineFixture {
+ protected:
+  CVELM& engineObject() { return CVELM::instance(); }
+  refhost::Input& input() { return host().kernel().input(); }
+
+  static std::string hankaku(std::int32_t value, std::int32_t width, std::int32_t zeroPadding) {
+    refhost::VMString out("unchanged");
+    IntToHankaku(&out, value, width, zeroPadding);
+    return out.bytes();
+  }
+  static std::string zenkaku(std::int32_t value, std::int32_t width, std::int32_t zeroPadding) {
+    refhost::VMString out("unchanged");
+    IntToZenkaku(&out, value, width, zeroPadding);
+    return out.bytes();
+  }
+  std::string funcStack(std::int32_t depth) {
+    refhost::VMString out("unchanged");
+    Debug_GetFuncStack(&out, depth);
+    return out.bytes();
+  }
+};
+
+// Full-width forms: digits 0x82 0x4F.., minus 0x81 0x7C, space 0x81 0x40.
+const std::string kZero = "\x82\x4F", kTwo = "\x82\x51", kFour = "\x82\x53", kMinus = "\x81\x7C", kSpace = "\x81\x40";
+
+TEST_F(UtilityExports, NumbersArePaddedAsTheTablesSay) {
+  EXPECT_EQ(hankaku(42, -1, 0), "42");
+  EXPECT_EQ(hankaku(42, 5, 0), "   42");
+  EXPECT_EQ(hankaku(42, 5, 1), "00042");
+  EXPECT_EQ(hankaku(-42, 5, 0), "  -42");
+  EXPECT_EQ(hankaku(-42, 5, 1), "-0042");
+  EXPECT_EQ(hankaku(-42, 2, 1), "-42");
+  EXPECT_EQ(hankaku(12345, 3, 1), "12345");
+  EXPECT_EQ(hankaku(-5, 1, 1), "-5");
+  EXPECT_EQ(hankaku(-5, 2, 1), "-5");
+  EXPECT_EQ(hankaku(-5, 3, 1), "-05");
+  EXPECT_EQ(hankaku(42, 5, 0x100), "   42");  // only the low byte of the switch counts
+  EXPECT_EQ(hankaku(INT_MIN, -1, 0), "-2147483648");
+  EXPECT_EQ(hankaku(INT_MIN, 12, 1), "-02147483648");
+  EXPECT_EQ(hankaku(INT_MIN, 13, 0), "  -2147483648");
+  EXPECT_EQ(hankaku(INT_MAX, 1, 1), "2147483647");
+
+  EXPECT_EQ(zenkaku(0, 3, 1), kZero + kZero + kZero);
+  EXPECT_EQ(zenkaku(0, 3, 1).size(), 6u);
+  EXPECT_EQ(zenkaku(-42, 5, 1), kMinus + kZero + kZero + kFour + kTwo);
+  EXPECT_EQ(zenkaku(-42, 5, 0), kSpace + kSpace + kMinus + kFour + kTwo);
+  EXPECT_EQ(zenkaku(-42, 2, 1), kMinus + kFour + kTwo);
+  EXPECT_EQ(zenkaku(42, -1, 0), kFour + kTwo);
+  EXPECT_EQ(zenkaku(INT_MIN, -1, 0),
+            "\x81\x7C\x82\x51\x82\x50\x82\x53\x82\x56\x82\x53\x82\x57\x82\x52\x82\x55\x82\x53\x82\x57");
+
+  // A large width is built in full; one beyond what the library allocates leaves out as it was.
+  EXPECT_EQ(hankaku(1, 1000, 1), std::string(999, '0') + "1");
+  EXPECT_EQ(hankaku(1, INT_MAX, 1), "unchanged");
+  EXPECT_EQ(hankaku(-1, INT_MAX, 0), "unchanged");
+  EXPECT_EQ(zenkaku(1, INT_MAX, 0), "unchanged");
+  EXPECT_EQ(zenkaku(-1, INT_MAX - 1, 1), "unchanged");
+  IntToHankaku(nullptr, 1, 5, 1);  // no string: nothing happens
+
+  // The limit itself is built; one character more is refused.
+  const auto limit = static_cast<std::int32_t>(kMaxNumberTextBytes / 2);
+  std::optional<std::string> longest = formatPaddedInteger(-3, limit, true, CharacterWidth::kFull);
+  ASSERT_TRUE(longest.has_value());
+  EXPECT_EQ(longest->size(), kMaxNumberTextBytes);
+  EXPECT_EQ(longest->substr(0, 4), kMinus + kZero);
+  EXPECT_EQ(longest->substr(longest->size() - 2), "\x82\x52");
+  EXPECT_FALSE(formatPaddedInteger(-3, limit + 1, true, CharacterWidth::kFull).has_value());
+}
+
+TEST_F(UtilityExports, StringPopFrontTakesOneCharacterWithoutReadingPastTheText) {
+  refhost::VMString out("old");
+  refhost::VMString source("\x82\xA0\x95\x5C\x82\xA4");  // three double-byte characters, one with a 0x5C trail
+  EXPECT_EQ(StringPopFront(&out, &source), 2);
+  EXPECT_EQ(out.bytes(), "\x82\xA0");
+  EXPECT_EQ(source.bytes(), "\x95\x5C\x82\xA4");
+  EXPECT_EQ(StringPopFront(&out, &source), 2);
+  EXPECT_EQ(out.bytes(), "\x95\x5C");
+  EXPECT_EQ(source.bytes(), "\x82\xA4");
+
+  refhost::VMString letter("A");
+  EXPECT_EQ(StringPopFront(&out, &letter), 1);
+  EXPECT_EQ(out.bytes(), "A");
+  EXPECT_EQ(letter.bytes(), "");
+
+  // A lead byte that ends the text is taken alone, as a double-byte character.
+  refhost::VMString truncated("A\xE0");
+  EXPECT_EQ(StringPopFront(&out, &truncated), 1);
+  EXPECT_EQ(StringPopFront(&out, &truncated), 2);
+  EXPECT_EQ(out.bytes(), "\xE0");
+  EXPECT_EQ(truncated.bytes(), "");
+
+  EXPECT_EQ(StringPopFront(&out, &truncated), 0);
+  EXPECT_EQ(out.bytes(), "");
+  out.SetText("x");
+  EXPECT_EQ(StringPopFront(&out, nullptr), 0);
+  EXPECT_EQ(out.bytes(), "");
+  refhost::VMString kept("ab");
+  EXPECT_EQ(StringPopFront(nullptr, &kept), 0);
+  EXPECT_EQ(kept.bytes(), "ab");
+}
+
+TEST_F(UtilityExports, KeysAndTheMouseButtonRule) {
+  refhost::KeyState& keys = host().kernel().keyState();
+  keys.setKeyDown(1, true);
+  keys.setKeyDown(65, true);
+  input().setMousePosition(10, 20);
+  EXPECT_EQ(KEY_GetState(1), 1);
+  EXPECT_EQ(KEY_GetState(65), 1);
+  EXPECT_EQ(KEY_GetState(2), 0);
+  input().setMousePositionUnknown();
+  EXPECT_EQ(KEY_GetState(1), 0);  // a button without a cursor position is not down
+  EXPECT_EQ(KEY_GetState(65), 1);
+  keys.setKeyDown(4, true);
+  EXPECT_EQ(KEY_GetState(4), 0);
+
+  input().setKeyDown(32, true);
+  EXPECT_EQ(Key_IsDown(32), 1);
+  EXPECT_EQ(Key_IsDown(33), 0);
+
+  for (std::int32_t key : {0, 17, 65, 255}) input().setKeyFlag(key, true);
+  EXPECT_EQ(Key_ClearFlagNoCtrl(), 1);
+  EXPECT_TRUE(input().keyFlag(17));
+  EXPECT_FALSE(input().keyFlag(0));
+  EXPECT_FALSE(input().keyFlag(65));
+  EXPECT_FALSE(input().keyFlag(255));
+  EXPECT_EQ(Key_ClearFlagOne(17), 1);
+  EXPECT_FALSE(input().keyFlag(17));
+  EXPECT_EQ(Key_ClearFlagOne(300), 0);  // the host's answer for a code it does not know
+  EXPECT_EQ(Key_ClearFlag(), 1);
+  EXPECT_EQ(input().clearAllCalls(), 1);
+
+  // Without the key state nothing is down.
+  engineObject().keyState.reset();
+  EXPECT_EQ(KEY_GetState(65), 0);
+}
+
+TEST_F(UtilityExports, WithoutAnInputDeviceTheKeyExportsWriteTheirDebuggerLines) {
+  testing::CapturingMessageSink sink;
+  host().kernel().keyState().setKeyDown(65, true);
+  host().kernel().keyState().setKeyDown(1, true);
+  engineObject().inputDevice = nullptr;
+
+  EXPECT_EQ(Key_ClearFlagOne(5), 0);
+  EXPECT_EQ(Key_ClearFlagNoCtrl(), 0);
+  ASSERT_EQ(sink.debugLines.size(), 2u);
+  EXPECT_EQ(sink.debugLines[0],
+            "\x81\xAC"
+            "ERROR\x81\xAC m_pIInputDevice2=NULL \x81\x97 CVELM::Key_ClearFlagOne\n");
+  EXPECT_EQ(sink.debugLines[1],
+            "\x81\xAC"
+            "ERROR\x81\xAC m_pIInputDevice2=NULL \x81\x97 CVELM::Key_ClearFlagNoCtrl\n");
+
+  std::int32_t x = 3, y = 4;
+  EXPECT_EQ(Key_ClearFlag(), 0);
+  EXPECT_EQ(Key_IsDown(65), 0);
+  EXPECT_EQ(Mouse_GetPos(&x, &y), 0);
+  EXPECT_EQ(KEY_GetState(65), 1);
+  EXPECT_EQ(KEY_GetState(1), 0);
+  EXPECT_EQ(x, 3);
+  EXPECT_EQ(y, 4);
+  EXPECT_EQ(sink.debugLines.size(), 2u);
+  EXPECT_TRUE(takeErrors().empty());
+
+  // After teardown even the key exports answer silently.
+  engineObject().teardown();
+  EXPECT_EQ(Key_ClearFlagOne(5), 0);
+  EXPECT_EQ(Timer_Get(), 0);
+  EXPECT_EQ(sink.debugLines.size(), 2u);
+}
+
+class FixedClock final : public platform::Clock {
+ public:
+  std::uint32_t tickCount() override { return ticks; }
+  void sleep(std::uint32_t) override {}
+  platform::LocalTime localTime() override { return {2031, 12, 31, 3, 23, 59, 58, 999}; }
+  std::uint32_t ticks = 0;
+};
+
+TEST_F(UtilityExports, MouseTimerDateAndTime) {
+  std::int32_t a = 0, b = 0, c = 0, d = 0;
+  input().setMousePosition(-12, 34);
+  EXPECT_EQ(Mouse_GetPos(&a, &b), 1);
+  EXPECT_EQ(a, -12);
+  EXPECT_EQ(b, 34);
+  input().setMousePositionUnknown();
+  EXPECT_EQ(Mouse_GetPos(&a, &b), 0);
+  EXPECT_EQ(Mouse_GetPos(nullptr, &b), 0);
+
+  input().setWheelCounts(3, -2);
+  Mouse_GetWheel(&a, &b);
+  EXPECT_EQ(a, 3);
+  EXPECT_EQ(b, -2);
+  Mouse_ClearWheel();
+  EXPECT_EQ(input().wheelClears(), 1);
+  Mouse_GetWheel(&a, &b);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 0);
+
+  host().kernel().timer().setTime(0xFFFFFFF0u);
+  EXPECT_EQ(Timer_Get(), -16);  // the wrapping clock's bits, as an int
+
+  FixedClock clock;
+  platform::setClock(&clock);
+  System_GetDate(&a, &b, &c, &d);
+  EXPECT_EQ(std::vector<int>({a, b, c, d}), std::vector<int>({2031, 12, 31, 3}));
+  System_GetTime(&a, &b, &c, &d);
+  EXPECT_EQ(std::vector<int>({a, b, c, d}), std::vector<int>({23, 59, 58, 999}));
+  a = 1;
+  System_GetTime(&a, &b, &c, nullptr);
+  EXPECT_EQ(a, 1);
+  platform::setClock(nullptr);
+
+  engineObject().timer = nullptr;
+  EXPECT_EQ(Timer_Get(), 0);
+}
+
+// A game-message list whose texts are all null.
+class NullMessages final : public IVMGameMsg {
+ public:
+  std::int32_t GetCount() override { return 1; }
+  const char* GetMessage(std::int32_t) override { return nullptr; }
+};
+
+TEST_F(UtilityExports, GameMessages) {
+  host().vm().setGameMessages({"first", "\x82\xA0\x82\xA2"});
+  refhost::VMString out("old");
+  EXPECT_EQ(GAME_MSG_GetNumof(), 2);
+  GAME_MSG_Get(1, &out);
+  EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
+  GAME_MSG_Get(0, nullptr);
+
+  NullMessages nullMessages;
+  engineObject().gameMessages = &nullMessages;
+  GAME_MSG_Get(0, &out);
+  EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
+
+  engineObject().gameMessages = nullptr;
+  EXPECT_EQ(GAME_MSG_GetNumof(), 0);
+  GAME_MSG_Get(0, &out);
+  EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
+}
+
+// A name table that knows no names.
+class NullNames final : public IVMNameTable {
+ public:
+  const char* GetName(std::int32_t) override { return nullptr; }
+};
+
+// A call stack of two frames that answers function 0 (named "f") for every frame asked, and
+// remembers the highest frame asked for.
+class WideCallStack final : public IVMCallStack, public IVMNameTable {
+ public:
+  void UnusedSlot0() override {}
+  void UnusedSlot1() override {}
+  void UnusedSlot2() override {}
+  void UnusedSlot3() override {}
+  void UnusedSlot4() override {}
+  void UnusedSlot5() override {}
+  std::int32_t GetFunctionNameIndex(std::int32_t) override { return 0; }
+  void UnusedSlot7() override {}
+  void UnusedSlot8() override {}
+  void UnusedSlot9() override {}
+  void UnusedSlot10() override {}
+  std::int32_t GetFrameCount() override { return 2; }
+  std::int32_t GetFrameFunction(std::int32_t frame) override {
+    highestFrame = std::max(highestFrame, frame);
+    return 0;
+  }
+  const char* GetName(std::int32_t) override { return "f"; }
+
+  std::int32_t highestFrame = -1;
+};
+
+TEST_F(UtilityExports, FunctionStackNamesFramesToTheDepth) {
+  refhost::CallStack& stack = host().vm().callStack();
+  stack.setName(0, "main");
+  stack.setName(1, "\x83\x65\x83\x58\x83\x67");
+  stack.setName(2, "sub");
+  stack.setFunctionNameIndex(10, 0);
+  stack.setFunctionNameIndex(11, 1);
+  stack.setFunctionNameIndex(12, 2);
+  stack.setFrames({10, 11, 12});
+  const std::string arrow = "\x81\xA9";
+
+  EXPECT_EQ(funcStack(0), "main" + arrow);
+  EXPECT_EQ(funcStack(1), "main" + arrow + "\x83\x65\x83\x58\x83\x67" + arrow);
+  const std::string all = "main" + arrow + "\x83\x65\x83\x58\x83\x67" + arrow + "sub" + arrow;
+  EXPECT_EQ(funcStack(-1), all);
+  EXPECT_EQ(funcStack(INT_MIN), all);
+  EXPECT_EQ(funcStack(2), all);
+  EXPECT_EQ(funcStack(9), all);
+  EXPECT_EQ(funcStack(INT_MAX), all);
+
+  // Frames without a function and functions without a name are left out.
+  stack.setFrames({-1, 10, 99, 12});
+  EXPECT_EQ(funcStack(-1), "main" + arrow + "sub" + arrow);
+  EXPECT_EQ(funcStack(0), "");
+  stack.setFrames({});
+  EXPECT_EQ(funcStack(-1), "");
+
+  // The count never exceeds the frames, whatever the depth.
+  WideCallStack wide;
+  engineObject().vmCallStack = &wide;
+  engineObject().vmNameTable = &wide;
+  EXPECT_EQ(funcStack(INT_MAX), "f" + arrow + "f" + arrow);
+  EXPECT_EQ(wide.highestFrame, 1);
+
+  NullNames nullNames;
+  engineObject().vmNameTable = &nullNames;
+  EXPECT_EQ(funcStack(-1), "");
+  engineObject().vmNameTable = nullptr;
+  EXPECT_EQ(funcStack(-1), "");
+  Debug_GetFuncStack(nullptr, 0);
+}
+
+TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
+  CVELM& engine = engineObject();
+  engine.peakVideoMemoryUsed = 0;
+  refhost::VideoMemoryInfo& video = host().kernel().videoMemory();
+  std::int32_t total = -1, used = -1, peak = -1;
+
+  video.setMemory(0, 1000);
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
+  video.setMemory(300, 0);
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
+  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({-1, -1, -1}));
+
+  video.setMemory(300, 1000);
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
+  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 700, 700}));
+  video.setMemory(800, 1000);
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
+  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 200, 700}));
+  video.setMemory(1200, 1000);  // more free than total: nothing counts as used
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
+  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 0, 700}));
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, nullptr, &peak), 0);
+  engine.videoMemory.reset();
+  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
+
+  host().kernel().game().setResetOnce(true);
+  EXPECT_EQ(SYSTEM_IsResetOnce(), 1);
+  engine.resetState = nullptr;
+  EXPECT_EQ(SYSTEM_IsResetOnce(), 0);
+
+  Debug_Pause();
+  EXPECT_EQ(host().vm().pauses(), 1);
+  engine.vmDebugger = nullptr;
+  Debug_Pause();
+  EXPECT_EQ(host().vm().pauses(), 1);
+  engine.peakVideoMemoryUsed = 0;
+}
+
+TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
+  CVELM& engine = engineObject();
+  refhost::Timer& timer = host().kernel().timer();
+  ASSERT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
+
+  // Already on: no restart.
+  engine.framesInWindow = 55;
+  engine.windowStartTime = 1;
+  timer.setTime(5000);
+  SYSTEM_SetConfigOverFrameRateSleep(1);
+  EXPECT_EQ(engine.framesInWindow, 55);
+  EXPECT_EQ(engine.windowStartTime, 1u);
+
+  // Off keeps the window; off to on restarts it at the timer's time.
+  SYSTEM_SetConfigOverFrameRateSleep(0);
+  EXPECT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 0);
+  EXPECT_EQ(engine.framesInWindow, 55);
+  SYSTEM_SetConfigOverFrameRateSleep(0x201);
+  EXPECT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
+  EXPECT_EQ(engine.framesInWindow, 0);
+  EXPECT_EQ(engine.windowStartTime, 5000u);
+
+  // Without a timer the window starts at the system tick count.
+  FixedClock clock;
+  clock.ticks = 123456;
+  platform::setClock(&clock);
+  engine.timer = nullptr;
+  SYSTEM_SetConfigOverFrameRateSleep(0);
+  engine.framesInWindow = 9;
+  SYSTEM_SetConfigOverFrameRateSleep(1);
+  EXPECT_EQ(engine.framesInWindow, 0);
+  EXPECT_EQ(engine.windowStartTime, 123456u);
+  platform::setClock(nullptr);
+}
+
+}  // namespace
+}  // namespace tamblet
