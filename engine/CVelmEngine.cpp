@@ -1,18 +1,25 @@
 #include "engine/CVelmEngine.h"
 
+#include "host/FixedTexts.h"
+#include "image/CKOVFileDummy.h"
 #include "platform/Modules.h"
 
 namespace tamblet {
 
+namespace {
+IHostKernel* keptHostKernel = nullptr;
+}  // namespace
+
 IHostKernel* hostKernelObject() {
-  static IHostKernel* kernel = nullptr;
-  if (!kernel) {
+  if (!keptHostKernel) {
     auto getInterface = reinterpret_cast<HostKernelGetInterfaceFunction>(
         platform::findModuleSymbol(kModuleHostKernel, kGetInterfaceSymbol));
-    if (getInterface) kernel = static_cast<IHostKernel*>(getInterface(&kIID_HostKernelObject));
+    if (getInterface) keptHostKernel = static_cast<IHostKernel*>(getInterface(&kIID_HostKernelObject));
   }
-  return kernel;
+  return keptHostKernel;
 }
+
+void forgetHostKernelObject() { keptHostKernel = nullptr; }
 
 bool CVelmEngine::startUp(const StartUpServices& services) {
   mainSurface = Ref<IMainSurface>::retain(services.mainSurface);
@@ -30,14 +37,28 @@ bool CVelmEngine::startUp(const StartUpServices& services) {
   gamePath = static_cast<IGamePath*>(kernel->GetService(&kIID_IGamePath));
   if (!gamePath) return false;
 
+  // The CG cache, then the CG sources over it; a missing CG archive file gets its stand-in.
+  cgCache = Ref<CCGCache>::adopt(CCGCache::create(surfaceFactory.get(), rasterOperations.get(), services.cacheBytes));
+  if (!cgCache) return false;
+  if (!cgArchiveFile) {
+    cgArchiveFile = Ref<IKOVFile>::adopt(CKOVFileDummy::create(fixedText(FixedText::kDummyArchiveName)));
+    if (!cgArchiveFile) return false;
+  }
+  cgSources.setUp({cgCache.get(), cgArchiveFile.get(), imageDecoder.get(), surfaceFactory.get()}, debugMode);
+
   if (!mainSurface) return false;
   sprites.setUp(surfaceFactory.get(), rasterOperations.get(), mainSurface->GetWidth(), mainSurface->GetHeight());
+  compositor.setUp(rasterOperations.get(), &sprites);
   return true;
 }
 
 void CVelmEngine::tearDown() {
+  compositor.setUp(nullptr, nullptr);
   sprites.tearDown();
+  cgSources.forgetServices();
+  cgCache.reset();
   mainSurface.reset();
+  cgSources.releasePackedArchive();
   cgArchiveFile.reset();
   imageDecoder.reset();
   rasterOperations.reset();

@@ -9,6 +9,9 @@
 #include "host/Modules.h"
 #include "host/Ref.h"
 #include "host/Surface.h"
+#include "image/CCGCache.h"
+#include "image/CGSources.h"
+#include "compose/SceneCompositor.h"
 #include "sprite/SpriteTableBlock.h"
 
 namespace tamblet {
@@ -41,6 +44,10 @@ class CVelmEngine {
   // Releases everything in the teardown order; safe to call twice.
   void tearDown();
 
+  // The packed CG archive from now on (the engine object opens it before the core's start-up);
+  // the one held before is released.
+  void setPackedArchive(Ref<IPackedArchive> archive) { cgSources.setPackedArchive(std::move(archive)); }
+
   // Bits per pixel of the main surface: the depth of every new sprite image.
   std::int32_t screenDepth() const { return mainSurface ? mainSurface->GetBpp() : 32; }
 
@@ -57,11 +64,16 @@ class CVelmEngine {
   bool debugMode = false;
 
   // ---- Subsystems. ----
+  Ref<CCGCache> cgCache;
+  CGSources cgSources;
   SpriteTableBlock sprites;
+  SceneCompositor compositor;  // draws `sprites` with the raster operations' clearing fill
 };
 
 // The kernel object the HostKernel module hands out, looked up once per process and kept; null
 // when the module or its entry point is missing.
 IHostKernel* hostKernelObject();
+// Drops the kept kernel object, for a process that replaces its host (the tests do, per test).
+void forgetHostKernelObject();
 
 }  // namespace tamblet

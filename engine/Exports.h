@@ -66,3 +66,54 @@ TAMBLET_EXPORT std::int32_t SP_IsPtIn(std::int32_t nSP, std::int32_t x, std::int
 TAMBLET_EXPORT std::int32_t SP_IsPtInRect(std::int32_t nSP, std::int32_t x, std::int32_t y);
 TAMBLET_EXPORT std::int32_t SP_GetAMapValue(std::int32_t nSP, std::int32_t x, std::int32_t y);
 TAMBLET_EXPORT std::int32_t SP_GetPixelValue(std::int32_t nSP, std::int32_t x, std::int32_t y, std::int32_t* r, std::int32_t* g, std::int32_t* b);
+
+// ---- Images ----
+TAMBLET_EXPORT std::int32_t SP_SetCG(std::int32_t nSP, std::int32_t nCG);
+TAMBLET_EXPORT std::int32_t SP_SetCutCG(std::int32_t nSP, std::int32_t nCG, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+TAMBLET_EXPORT std::int32_t SP_SetCGFromFile(std::int32_t nSP, tamblet::IString* fileName);
+TAMBLET_EXPORT std::int32_t SP_SaveCG(std::int32_t nSP, tamblet::IString* fileName);
+TAMBLET_EXPORT std::int32_t CG_IsExist(std::int32_t nCG);
+TAMBLET_EXPORT std::int32_t CG_GetMetrics(std::int32_t nCG, tamblet::IVMStruct* metrics);
+TAMBLET_EXPORT std::int32_t CG_GetFormat(std::int32_t nCG);
+// Neither utility has a defined result; both answer 1 when they changed pixels, else 0.
+TAMBLET_EXPORT std::int32_t CG_BlendAMapBin(std::int32_t nDestSP, std::int32_t dx, std::int32_t dy, std::int32_t nSrcSP, std::int32_t sx, std::int32_t sy, std::int32_t width, std::int32_t height, std::int32_t threshold);
+TAMBLET_EXPORT std::int32_t CG_RotateRGB(std::int32_t nSP, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::int32_t turns);
+
+// ---- Input, time and text ----
+TAMBLET_EXPORT std::int32_t Key_ClearFlag();
+TAMBLET_EXPORT std::int32_t Key_ClearFlagOne(std::int32_t key);
+TAMBLET_EXPORT std::int32_t Key_ClearFlagNoCtrl();
+TAMBLET_EXPORT std::int32_t Key_IsDown(std::int32_t key);
+TAMBLET_EXPORT std::int32_t KEY_GetState(std::int32_t key);
+TAMBLET_EXPORT std::int32_t Mouse_GetPos(std::int32_t* x, std::int32_t* y);
+TAMBLET_EXPORT void Mouse_ClearWheel();
+TAMBLET_EXPORT void Mouse_GetWheel(std::int32_t* first, std::int32_t* second);
+TAMBLET_EXPORT std::int32_t Timer_Get();
+TAMBLET_EXPORT void System_GetDate(std::int32_t* year, std::int32_t* month, std::int32_t* day, std::int32_t* dayOfWeek);
+TAMBLET_EXPORT void System_GetTime(std::int32_t* hour, std::int32_t* minute, std::int32_t* second, std::int32_t* millisecond);
+TAMBLET_EXPORT void IntToZenkaku(tamblet::IString* out, std::int32_t value, std::int32_t width, std::int32_t zeroPadding);
+TAMBLET_EXPORT void IntToHankaku(tamblet::IString* out, std::int32_t value, std::int32_t width, std::int32_t zeroPadding);
+TAMBLET_EXPORT std::int32_t StringPopFront(tamblet::IString* out, tamblet::IString* source);
+TAMBLET_EXPORT std::int32_t GAME_MSG_GetNumof();
+TAMBLET_EXPORT void GAME_MSG_Get(std::int32_t index, tamblet::IString* out);
+
+// ---- System switches and diagnostics ----
+TAMBLET_EXPORT std::int32_t SYSTEM_IsResetOnce();
+TAMBLET_EXPORT void SYSTEM_SetConfigOverFrameRateSleep(std::int32_t on);
+TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigOverFrameRateSleep();
+TAMBLET_EXPORT void SYSTEM_SetConfigSleepByInactiveWindow(std::int32_t on);
+TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigSleepByInactiveWindow();
+TAMBLET_EXPORT void SYSTEM_SetReadMessageSkipping(std::int32_t on);
+TAMBLET_EXPORT std::int32_t SYSTEM_GetReadMessageSkipping();
+TAMBLET_EXPORT void SYSTEM_SetConfigFrameSkipWhileMessageSkip(std::int32_t on);
+TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigFrameSkipWhileMessageSkip();
+TAMBLET_EXPORT void SYSTEM_SetInvalidateFrameSkipWhileMessageSkip(std::int32_t on);
+TAMBLET_EXPORT std::int32_t SYSTEM_GetInvalidateFrameSkipWhileMessageSkip();
+TAMBLET_EXPORT std::int32_t Debug_GetCurrentAllocatedMemorySize();
+TAMBLET_EXPORT std::int32_t Debug_GetMaxAllocatedMemorySize();
+TAMBLET_EXPORT std::int32_t Debug_GetVideoMemoryInfo(std::int32_t* total, std::int32_t* used, std::int32_t* peakUsed);
+TAMBLET_EXPORT void Debug_Pause();
+TAMBLET_EXPORT void Debug_GetFuncStack(tamblet::IString* out, std::int32_t depth);
+
+// ---- Compositor ----
+TAMBLET_EXPORT std::int32_t SP_RenderView(std::int32_t nSP);

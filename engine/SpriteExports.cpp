@@ -70,8 +70,9 @@ bool ready() { return engine().core() != nullptr; }
 
 // Whether a surface of width × height at `bpp` is too large to address with 32-bit sizes.
 bool surfaceTooLarge(std::int32_t width, std::int32_t height, std::int32_t bpp) {
-  const std::int64_t bytesPerPixel = bpp > 8 ? (bpp + 7) / 8 : 1;
-  return static_cast<std::int64_t>(width) * height * bytesPerPixel > std::numeric_limits<std::int32_t>::max();
+  const std::int64_t bytesPerPixel = bpp > 8 ? (static_cast<std::int64_t>(bpp) + 7) / 8 : 1;
+  const std::int64_t pixels = static_cast<std::int64_t>(width) * height;  // both are at least 1
+  return pixels > std::numeric_limits<std::int32_t>::max() / bytesPerPixel;
 }
 
 // Gives the sprite a new surface made by `make` (one reference) and drops the maker's reference.

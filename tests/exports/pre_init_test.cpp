@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "EngineLibrary.h"
 #include "host/EngineObjects.h"
@@ -111,6 +112,82 @@ TEST(BeforeInit, ErrorGoesToTheDebuggerOutputLiterally) {
   EXPECT_EQ(captureStderr([&] { error(nullptr); }), "\n");
   FixedString nullText(nullptr);
   EXPECT_EQ(captureStderr([&] { error(&nullText); }), "\n");
+}
+
+// A script string that keeps what it is given.
+class RecordingString final : public IString {
+ public:
+  explicit RecordingString(std::string text) : text_(std::move(text)) {}
+  const char* GetText() override { return text_.c_str(); }
+  void SetText(const char* text) override { text_ = text ? text : ""; }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Host-service exports answer false, 0 or nothing and leave their outputs alone (the two key
+// exports write no debugger line either); the text utilities, the date and the switches work.
+TEST(BeforeInit, UtilityExportsAnswerWithoutAnEngine) {
+  tamblet::testing::EngineLibrary library;
+  using NoArgs = std::int32_t();
+  using OneInt = std::int32_t(std::int32_t);
+  for (const char* name : {"Key_ClearFlag", "Key_ClearFlagNoCtrl", "Timer_Get", "GAME_MSG_GetNumof",
+                           "SYSTEM_IsResetOnce", "Debug_GetCurrentAllocatedMemorySize",
+                           "Debug_GetMaxAllocatedMemorySize"}) {
+    EXPECT_EQ(captureStderr([&] { EXPECT_EQ(library.find<NoArgs>(name)(), 0) << name; }), "") << name;
+  }
+  for (const char* name : {"Key_ClearFlagOne", "Key_IsDown", "KEY_GetState"}) {
+    EXPECT_EQ(captureStderr([&] { EXPECT_EQ(library.find<OneInt>(name)(1), 0) << name; }), "") << name;
+  }
+  std::int32_t a = 7, b = 7, c = 7;
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t*, std::int32_t*)>("Mouse_GetPos")(&a, &b), 0);
+  library.find<void()>("Mouse_ClearWheel")();
+  library.find<void(std::int32_t*, std::int32_t*)>("Mouse_GetWheel")(&a, &b);
+  EXPECT_EQ(library.find<std::int32_t(std::int32_t*, std::int32_t*, std::int32_t*)>("Debug_GetVideoMemoryInfo")(
+                &a, &b, &c),
+            0);
+  library.find<void()>("Debug_Pause")();
+  EXPECT_EQ(a, 7);
+  EXPECT_EQ(b, 7);
+  EXPECT_EQ(c, 7);
+  RecordingString untouched("keep");
+  library.find<void(std::int32_t, IString*)>("GAME_MSG_Get")(0, &untouched);
+  library.find<void(IString*, std::int32_t)>("Debug_GetFuncStack")(&untouched, -1);
+  EXPECT_EQ(untouched.text(), "keep");
+
+  RecordingString number("");
+  library.find<void(IString*, std::int32_t, std::int32_t, std::int32_t)>("IntToHankaku")(&number, -42, 5, 1);
+  EXPECT_EQ(number.text(), "-0042");
+  library.find<void(IString*, std::int32_t, std::int32_t, std::int32_t)>("IntToZenkaku")(&number, 7, -1, 0);
+  EXPECT_EQ(number.text(), "\x82\x56");
+  RecordingString source("ab");
+  EXPECT_EQ(library.find<std::int32_t(IString*, IString*)>("StringPopFront")(&number, &source), 1);
+  EXPECT_EQ(number.text(), "a");
+  EXPECT_EQ(source.text(), "b");
+  std::int32_t year = 0, month = 0, day = 0, weekday = -1;
+  library.find<void(std::int32_t*, std::int32_t*, std::int32_t*, std::int32_t*)>("System_GetDate")(&year, &month,
+                                                                                                   &day, &weekday);
+  EXPECT_GE(year, 2024);
+  EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 && day <= 31 && weekday >= 0 && weekday <= 6);
+
+  // The switches hold their start values and can be set at any time (low byte only).
+  const std::pair<const char*, std::int32_t> switches[] = {{"ConfigOverFrameRateSleep", 1},
+                                                           {"ConfigSleepByInactiveWindow", 0},
+                                                           {"ReadMessageSkipping", 0},
+                                                           {"ConfigFrameSkipWhileMessageSkip", 1},
+                                                           {"InvalidateFrameSkipWhileMessageSkip", 0}};
+  for (const auto& [name, start] : switches) {
+    auto* get = library.find<NoArgs>((std::string("SYSTEM_Get") + name).c_str());
+    auto* set = library.find<void(std::int32_t)>((std::string("SYSTEM_Set") + name).c_str());
+    ASSERT_TRUE(get && set) << name;
+    EXPECT_EQ(get(), start) << name;
+    set(0x100);
+    EXPECT_EQ(get(), 0) << name;
+    set(0x1FF);
+    EXPECT_EQ(get(), 1) << name;
+    set(start);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,306 @@
+// The transform-path kernels: an axis-aligned unscaled quad gives the normal path's bytes, a quarter turn is exact,
+// equal depths give the affine result, quads sharing edges tile without overdraw or gaps, and hostile corners
+// draw nothing outside the destination.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "compose/kernels/BlendKernels.h"
+#include "compose/kernels/TransformKernels.h"
+
+namespace {
+
+namespace k = tamblet::kernels;
+using k::TransformQuad;
+
+// Pixels with a one-pixel guard frame around the rows handed to the kernel.
+struct Canvas {
+  Canvas(int width, int height, std::uint32_t seed) : width(width), height(height), pixels((width + 2) * (height + 2)) {
+    std::mt19937 random(seed);
+    for (auto& p : pixels) p = static_cast<std::uint32_t>(random());
+  }
+  k::PixelRows rows() { return {reinterpret_cast<std::uint8_t*>(&pixels[width + 3]), 4 * (width + 2), width, height}; }
+  std::uint32_t& at(int x, int y) { return pixels[(y + 1) * (width + 2) + x + 1]; }
+  std::uint8_t* address(int x, int y) { return reinterpret_cast<std::uint8_t*>(&at(x, y)); }
+  int width, height;
+  std::vector<std::uint32_t> pixels;
+};
+
+// A source whose rows are exactly its pixels: a read past the surface leaves the buffer.
+struct Source {
+  Source(int width, int height, std::uint32_t seed) : width(width), height(height), pixels(width * height) {
+    std::mt19937 random(seed);
+    for (auto& p : pixels) p = static_cast<std::uint32_t>(random());
+  }
+  k::PixelRows rows() { return {reinterpret_cast<std::uint8_t*>(pixels.data()), 4 * width, width, height}; }
+  std::uint32_t at(int x, int y) const { return pixels[y * width + x]; }
+  int width, height;
+  std::vector<std::uint32_t> pixels;
+};
+
+TransformQuad quadOf(const float corners[4][2], const float texels[3][2], float w = 1.0f) {
+  TransformQuad quad;
+  for (int i = 0; i < 4; ++i) {
+    quad.corners[i].x = corners[i][0], quad.corners[i].y = corners[i][1], quad.corners[i].w = w;
+    if (i < 3) quad.corners[i].u = texels[i][0], quad.corners[i].v = texels[i][1];
+  }
+  return quad;
+}
+
+void draw(unsigned key, Canvas& destination, Source& source, const TransformQuad& quad, const k::BlendParams& params) {
+  k::TransformKernel kernel = k::transformKernel(key);
+  ASSERT_NE(kernel, nullptr);
+  const k::PixelRows to = destination.rows(), from = source.rows();
+  kernel(to, from, quad, params);
+}
+
+k::BlendParams someParams(std::uint8_t rate) {
+  k::BlendParams params;
+  params.rate = rate;
+  const std::uint8_t multiply[4] = {200, 128, 255, 90}, add[4] = {5, 0, 40, 3};
+  std::memcpy(params.multiply, multiply, 4);
+  std::memcpy(params.add, add, 4);
+  return params;
+}
+
+TEST(TransformKernels, AxisAlignedUnscaledQuadGivesTheNormalPathsBytes) {
+  Source source(13, 9, 1);
+  for (unsigned bits = 0; bits < 32; ++bits) {
+    const bool modulate = bits & 1, bilinear = bits & 2, alpha = bits & 4, simd = bits & 8;
+    const std::uint8_t rate = (bits & 16) ? 77 : 255;
+    // The whole surface at (5, 7), then the part (2, 1, 6, 4) at (20, 3).
+    const int parts[2][6] = {{5, 7, 0, 0, 13, 9}, {20, 3, 2, 1, 6, 4}};
+    for (const auto& p : parts) {
+      const float corners[4][2] = {{float(p[0]), float(p[1])},
+                                   {float(p[0] + p[4]), float(p[1])},
+                                   {float(p[0]), float(p[1] + p[5])},
+                                   {float(p[0] + p[4]), float(p[1] + p[5])}};
+      const float texels[3][2] = {
+          {float(p[2]), float(p[3])}, {float(p[2] + p[4]), float(p[3])}, {float(p[2]), float(p[3] + p[5])}};
+      const TransformQuad quad = quadOf(corners, texels);
+      k::BlendParams params = modulate ? someParams(rate) : k::BlendParams{};
+      params.rate = rate;
+      const unsigned key = k::transformKey(quad, modulate, bilinear, simd, rate, alpha);
+      EXPECT_EQ(key & (k::kTransformGeneral | k::kTransformPerspective), 0u);
+      EXPECT_NE(key & k::kTransformRate, 0u);
+
+      Canvas viaTransform(32, 24, 2), viaNormal(32, 24, 2);
+      draw(key, viaTransform, source, quad, params);
+      const unsigned flags =
+          (modulate ? k::kFlagModulate : 0u) | (rate != 255 ? k::kFlagRate : 0u) | (alpha ? k::kFlagSourceAlpha : 0u);
+      k::normalKernel(k::KernelPath::kScalar, 0, flags)(
+          viaNormal.address(p[0], p[1]), 4 * (32 + 2),
+          reinterpret_cast<const std::uint8_t*>(&source.pixels[p[3] * 13 + p[2]]), 4 * 13, p[4], p[5], params);
+      ASSERT_EQ(viaTransform.pixels, viaNormal.pixels) << "bits " << bits << " part at " << p[0];
+    }
+  }
+}
+
+TEST(TransformKernels, QuarterTurnIsExact) {
+  Source source(5, 3, 3);
+  const int x = 4, y = 2, w = 5, h = 3;
+  // Top-left of the surface goes to the top-right of the destination rectangle: a quarter turn clockwise.
+  const float corners[4][2] = {
+      {float(x + h), float(y)}, {float(x + h), float(y + w)}, {float(x), float(y)}, {float(x), float(y + w)}};
+  const float texels[3][2] = {{0, 0}, {float(w), 0}, {0, float(h)}};
+  const TransformQuad quad = quadOf(corners, texels);
+  for (bool bilinear : {false, true}) {
+    const unsigned key = k::transformKey(quad, false, bilinear, false, 255, false);
+    EXPECT_NE(key & k::kTransformGeneral, 0u);
+    Canvas canvas(16, 12, 4), untouched(16, 12, 4);
+    draw(key, canvas, source, quad, k::BlendParams{});
+    for (int py = -1; py <= 12; ++py) {
+      for (int px = -1; px <= 16; ++px) {
+        const bool inside = px >= x && px < x + h && py >= y && py < y + w;
+        ASSERT_EQ(canvas.at(px, py), inside ? source.at(py - y, x + h - 1 - px) : untouched.at(px, py))
+            << px << "," << py << " bilinear " << bilinear;
+      }
+    }
+  }
+}
+
+TEST(TransformKernels, EqualDepthPerspectiveEqualsAffineAndBadDepthDrawsNothing) {
+  Source source(16, 16, 5);
+  const float corners[4][2] = {{10.3f, 2.7f}, {30.9f, 9.1f}, {4.2f, 21.6f}, {26.0f, 28.4f}};
+  const float texels[3][2] = {{1.5f, 0.25f}, {15.0f, 2.0f}, {0.0f, 14.5f}};
+  for (float w : {1.0f, 2.0f, 0.5f}) {
+    const TransformQuad quad = quadOf(corners, texels, w);
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      if (key & k::kTransformPerspective) continue;
+      Canvas affine(40, 32, 6), perspective(40, 32, 6);
+      draw(key, affine, source, quad, someParams(180));
+      draw(key | k::kTransformPerspective, perspective, source, quad, someParams(180));
+      ASSERT_EQ(affine.pixels, perspective.pixels) << "key " << key << " w " << w;
+    }
+  }
+  // Depth that varies: w of 0 or below, or not finite, draws nothing.
+  for (float bad : {0.0f, -1.0f, std::numeric_limits<float>::infinity()}) {
+    TransformQuad quad = quadOf(corners, texels);
+    quad.corners[3].w = bad;
+    Canvas canvas(40, 32, 7), untouched(40, 32, 7);
+    draw(k::kTransformPerspective | k::kTransformGeneral | k::kTransformRate, canvas, source, quad, k::BlendParams{});
+    EXPECT_EQ(canvas.pixels, untouched.pixels) << bad;
+  }
+  // A real perspective quad: 1/w interpolated, so the left half (w = 1) takes more of the destination.
+  TransformQuad quad = quadOf(corners, texels);
+  quad.corners[1].w = quad.corners[3].w = 4.0f;
+  quad.corners[1].z = 0.5f;
+  EXPECT_NE(k::transformKey(quad, false, false, false, 255, false) & k::kTransformPerspective, 0u);
+  Canvas affine(40, 32, 8), perspective(40, 32, 8);
+  draw(k::kTransformGeneral, affine, source, quad, k::BlendParams{});
+  draw(k::kTransformGeneral | k::kTransformPerspective, perspective, source, quad, k::BlendParams{});
+  EXPECT_NE(affine.pixels, perspective.pixels);
+}
+
+// Channel B after drawing a white source at rate 128 over 0: 127 once, 191 twice, 0 never.
+int timesDrawn(std::uint32_t pixel) {
+  const int b = pixel & 0xFF;
+  return b == 0 ? 0 : b == 127 ? 1 : 2;
+}
+
+TEST(TransformKernels, QuadsSharingEdgesNeitherOverdrawNorLeaveGaps) {
+  Source white(4, 4, 9);
+  for (auto& p : white.pixels) p = 0xFFFFFFFFu;
+  k::BlendParams params;
+  params.rate = 128;
+  std::mt19937 random(10);
+  for (int trial = 0; trial < 40; ++trial) {
+    // A 4 x 4 lattice whose border lies on the rectangle [4, 44) x [3, 33); inner points jittered, often to
+    // half-pixel positions so that edges pass exactly through pixel centres.
+    float lattice[4][4][2];
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) {
+        float px = 4.0f + j * 40.0f / 3, py = 3.0f + i * 10.0f;
+        const float jitter = (trial % 2) ? static_cast<float>(static_cast<int>(random() % 9) - 4) * 0.5f
+                                         : static_cast<float>(static_cast<int>(random() % 601) - 300) / 100.0f;
+        if (j > 0 && j < 3) px = std::round(px) + jitter + ((trial % 2) ? 0.5f : 0.0f);
+        if (i > 0 && i < 3) py = py + jitter * 0.8f + ((trial % 4 == 1) ? 0.5f : 0.0f);
+        lattice[i][j][0] = px, lattice[i][j][1] = py;
+      }
+    }
+    Canvas canvas(48, 36, 0);
+    std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0u);
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) {
+        const float corners[4][2] = {{lattice[i][j][0], lattice[i][j][1]},
+                                     {lattice[i][j + 1][0], lattice[i][j + 1][1]},
+                                     {lattice[i + 1][j][0], lattice[i + 1][j][1]},
+                                     {lattice[i + 1][j + 1][0], lattice[i + 1][j + 1][1]}};
+        const float texels[3][2] = {{0, 0}, {4, 0}, {0, 4}};
+        const unsigned general = (trial % 3 == 0) ? 0u : k::kTransformGeneral;  // both fill rules tile alike
+        draw(general | k::kTransformRate, canvas, white, quadOf(corners, texels), params);
+      }
+    }
+    for (int y = -1; y <= 36; ++y) {
+      for (int x = -1; x <= 48; ++x) {
+        const bool inside = x >= 4 && x < 44 && y >= 3 && y < 33;
+        ASSERT_EQ(timesDrawn(canvas.at(x, y)), inside ? 1 : 0) << "trial " << trial << " at " << x << "," << y;
+      }
+    }
+  }
+  // A concave quad and a self-crossing one: each covered pixel is drawn once.
+  const float shapes[2][4][2] = {{{2, 2}, {30, 4}, {20, 10}, {6, 28}}, {{2, 2}, {30, 2}, {30, 20}, {2, 20}}};
+  for (const auto& corners : shapes) {
+    Canvas canvas(32, 32, 0);
+    std::fill(canvas.pixels.begin(), canvas.pixels.end(), 0u);
+    const float texels[3][2] = {{0, 0}, {4, 0}, {0, 4}};
+    draw(k::kTransformGeneral | k::kTransformRate, canvas, white, quadOf(corners, texels), params);
+    int drawn = 0;
+    for (std::uint32_t p : canvas.pixels) {
+      ASSERT_LE(timesDrawn(p), 1);
+      drawn += timesDrawn(p);
+    }
+    EXPECT_GT(drawn, 50);
+  }
+}
+
+TEST(TransformKernels, HostileCornersStayInsideTheDestination) {
+  Source source(7, 5, 11);
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  const float big = 1e30f, edge = 2147483648.0f;
+  const float texels[3][2] = {{0, 0}, {7, 0}, {0, 5}};
+  // Each draws nothing: a non-finite coordinate, or three mapping corners in a line.
+  const float nothing[][4][2] = {
+      {{nan, 0}, {10, 0}, {0, 10}, {10, 10}}, {{0, 0}, {inf, 0}, {0, 10}, {10, 10}},
+      {{0, 0}, {10, 0}, {0, -inf}, {10, 10}}, {{0, 0}, {10, 0}, {0, 10}, {nan, nan}},
+      {{0, 0}, {10, 10}, {20, 20}, {0, 20}},  {{5, 5}, {5, 5}, {5, 5}, {5, 5}},
+  };
+  for (const auto& corners : nothing) {
+    for (unsigned key = 0; key < k::kTransformKeyCount; key += 3) {
+      Canvas canvas(20, 16, 12), untouched(20, 16, 12);
+      draw(key, canvas, source, quadOf(corners, texels), someParams(99));
+      ASSERT_EQ(canvas.pixels, untouched.pixels) << key;
+    }
+  }
+  TransformQuad nanTexel = quadOf(nothing[0], texels);
+  nanTexel.corners[0].x = 0;
+  nanTexel.corners[1].u = nan;
+  Canvas canvas(20, 16, 12), untouched(20, 16, 12);
+  draw(k::kTransformGeneral, canvas, source, nanTexel, k::BlendParams{});
+  EXPECT_EQ(canvas.pixels, untouched.pixels);
+
+  // Huge but finite quads cover the destination (or miss it) without touching the guard frame.
+  const float huge[][4][2] = {
+      {{-big, -big}, {big, -big}, {-big, big}, {big, big}},
+      {{-edge, -edge}, {edge, -edge}, {-edge, edge}, {edge, edge}},
+      {{-big, 3}, {big, 3.5f}, {-big, 9}, {big, 9}},
+      {{1e-30f, 0}, {big, 1e-30f}, {0, big}, {-big, -big}},
+      {{edge, edge}, {big, edge}, {edge, big}, {big, big}},
+  };
+  for (const auto& corners : huge) {
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      Canvas drawn(20, 16, 13), guard(20, 16, 13);
+      draw(key, drawn, source, quadOf(corners, texels), someParams(200));
+      for (int x = -1; x <= 20; ++x) ASSERT_EQ(drawn.at(x, -1), guard.at(x, -1)) << key;
+      for (int x = -1; x <= 20; ++x) ASSERT_EQ(drawn.at(x, 16), guard.at(x, 16)) << key;
+      for (int y = 0; y < 16; ++y) ASSERT_EQ(drawn.at(-1, y), guard.at(-1, y)) << key;
+      for (int y = 0; y < 16; ++y) ASSERT_EQ(drawn.at(20, y), guard.at(20, y)) << key;
+    }
+  }
+}
+
+TEST(TransformKernels, VariantKeyAndTwins) {
+  EXPECT_EQ(k::saturatingTruncate(std::nan("")), 0);
+  EXPECT_EQ(k::saturatingTruncate(1e10), INT_MAX);
+  EXPECT_EQ(k::saturatingTruncate(-1e10), INT_MIN);
+  EXPECT_EQ(k::saturatingTruncate(-1.7), -1);
+  EXPECT_EQ(k::saturatingTruncate(2147483647.5), INT_MAX);
+
+  const float corners[4][2] = {{10.2f, 3.9f}, {20.1f, 3.0f}, {10.9f, 8.5f}, {20.8f, 8.0f}};
+  const float texels[3][2] = {{0, 0}, {4, 0}, {0, 4}};
+  TransformQuad quad = quadOf(corners, texels);
+  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), 0u);  // truncated corners line up
+  EXPECT_EQ(k::transformKey(quad, true, true, true, 1, true), 1u | 2u | 4u | 32u | 64u);
+  quad.corners[3].y = 9.0f;
+  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformGeneral);
+  quad.corners[3].y = 8.0f;
+  quad.corners[2].z = 0.0001f;  // a difference of 0.0001 counts
+  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformPerspective);
+  quad.corners[2].z = 0.00009f;
+  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), 0u);
+  quad.corners[0].x = std::numeric_limits<float>::quiet_NaN();  // saturating conversion: 0 against 10
+  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformGeneral);
+  EXPECT_EQ(k::transformKernel(k::kTransformKeyCount), nullptr);
+
+  // Every twin gives its scalar kernel's bytes.
+  Source source(9, 7, 14);
+  const float general[4][2] = {{3.5f, 1.25f}, {17.0f, 4.0f}, {1.0f, 12.75f}, {16.0f, 15.5f}};
+  const float generalTexels[3][2] = {{0.5f, 0.0f}, {8.75f, 1.0f}, {0.0f, 6.5f}};
+  TransformQuad generalQuad = quadOf(general, generalTexels);
+  generalQuad.corners[1].w = 1.5f;
+  for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+    if (key & k::kTransformSimd) continue;
+    Canvas scalar(20, 18, 15), twin(20, 18, 15);
+    draw(key, scalar, source, generalQuad, someParams(201));
+    draw(key | k::kTransformSimd, twin, source, generalQuad, someParams(201));
+    ASSERT_EQ(scalar.pixels, twin.pixels) << key;
+  }
+}
+
+}  // namespace
