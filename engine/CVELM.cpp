@@ -97,6 +97,9 @@ void CVELM::teardown() {
   vmNameTable = nullptr;
   vmCallStack = nullptr;
   gameMessages = nullptr;
+  gameName.clear();
+  baseName.clear();
+  pathPrefix.clear();
 }
 
 }  // namespace tamblet

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "host/EngineObjects.h"
 #include "host/IInterface.h"
@@ -41,6 +42,14 @@ class CVELM final : public IInterface {
 
   // Releases everything held, in the teardown order; every field is null afterwards.
   void teardown();
+
+  // The engine object's start-up (Init's work): binds the host and creates the core. False on the
+  // first failing step, leaving what was made for the teardown.
+  bool startUp(IHostKernel* kernel, std::uint32_t cacheBytes);
+
+  // One frame of Update / TRANS_Update, pacing included.
+  bool update();
+  bool transitionUpdate(float progress);
 
   // The engine core when Init has succeeded, else null: what every core export forwards to.
   CVelmEngine* core() const { return initialised_ ? engineCore.get() : nullptr; }
@@ -105,7 +114,15 @@ class CVELM final : public IInterface {
   std::int32_t peakProcessMemory = 0;
   std::uint32_t peakVideoMemoryUsed = 0;
 
+  // Texts taken from the host at start-up for file paths.
+  std::string gameName;    // as the host gives it, extension included
+  std::string baseName;    // without its last extension
+  std::string pathPrefix;  // placed before every file name built from the game name
+
  private:
+  std::uint32_t timerNow() const;
+  bool skipThisFrame();
+  void paceAfterFrame();
   void reportFormatted(const char* format, ...) const;
 
   bool initialised_ = false;

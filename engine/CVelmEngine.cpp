@@ -49,10 +49,15 @@ bool CVelmEngine::startUp(const StartUpServices& services) {
   if (!mainSurface) return false;
   sprites.setUp(surfaceFactory.get(), rasterOperations.get(), mainSurface->GetWidth(), mainSurface->GetHeight());
   compositor.setUp(rasterOperations.get(), &sprites);
+  // The view binds the software transition object, set up once with the screen size.
+  if (!view.setUp({mainSurface.get(), frameNotice, &sprites, &compositor})) return false;
+
+  fps.start(timer);
   return true;
 }
 
 void CVelmEngine::tearDown() {
+  view.tearDown();
   compositor.setUp(nullptr, nullptr);
   sprites.tearDown();
   cgSources.forgetServices();

@@ -12,6 +12,8 @@
 #include "image/CCGCache.h"
 #include "image/CGSources.h"
 #include "compose/SceneCompositor.h"
+#include "engine/FpsCounter.h"
+#include "present/View.h"
 #include "sprite/SpriteTableBlock.h"
 
 namespace tamblet {
@@ -48,6 +50,12 @@ class CVelmEngine {
   // the one held before is released.
   void setPackedArchive(Ref<IPackedArchive> archive) { cgSources.setPackedArchive(std::move(archive)); }
 
+  // One presented frame: counted for the FPS figure, then drawn by the view.
+  bool drawFrame() {
+    fps.countFrame();
+    return view.present();
+  }
+
   // Bits per pixel of the main surface: the depth of every new sprite image.
   std::int32_t screenDepth() const { return mainSurface ? mainSurface->GetBpp() : 32; }
 
@@ -67,7 +75,10 @@ class CVelmEngine {
   Ref<CCGCache> cgCache;
   CGSources cgSources;
   SpriteTableBlock sprites;
-  SceneCompositor compositor;  // draws `sprites` with the raster operations' clearing fill
+  SceneCompositor compositor;
+  View view;
+  FpsCounter fps;
+  bool fpsShow = false;  // draws `sprites` with the raster operations' clearing fill
 };
 
 // The kernel object the HostKernel module hands out, looked up once per process and kept; null

@@ -117,3 +117,21 @@ TAMBLET_EXPORT void Debug_GetFuncStack(tamblet::IString* out, std::int32_t depth
 
 // ---- Compositor ----
 TAMBLET_EXPORT std::int32_t SP_RenderView(std::int32_t nSP);
+
+// ---- Start-up, frames, view and transitions ----
+TAMBLET_EXPORT std::int32_t Init(tamblet::IHostKernel* host, std::int32_t cacheMiB);
+TAMBLET_EXPORT std::int32_t Update();
+TAMBLET_EXPORT std::int32_t TRANS_Begin(std::int32_t type);
+TAMBLET_EXPORT std::int32_t TRANS_Update(float rate);
+TAMBLET_EXPORT std::int32_t TRANS_End();
+TAMBLET_EXPORT float FPS_Get();
+TAMBLET_EXPORT void FPS_SetShow(std::int32_t show);
+TAMBLET_EXPORT std::int32_t FPS_GetShow();
+TAMBLET_EXPORT std::int32_t Debug_GetFillRate();
+TAMBLET_EXPORT std::int32_t VIEW_SetMode(std::int32_t mode);
+TAMBLET_EXPORT std::int32_t VIEW_GetMode();
+TAMBLET_EXPORT void VIEW_SetOffsetPos(std::int32_t x, std::int32_t y);
+TAMBLET_EXPORT std::int32_t KeepPreviousView_SetMode(std::int32_t keep);
+TAMBLET_EXPORT std::int32_t KeepPreviousView_GetMode();
+TAMBLET_EXPORT void DX_SetUsePower2Texture(std::int32_t use);
+TAMBLET_EXPORT std::int32_t DX_GetUsePower2Texture();

@@ -113,6 +113,22 @@ const std::set<std::string> kExpectedExports = {
     "Debug_Pause",
     "Debug_GetFuncStack",
     "SP_RenderView",
+    "Init",
+    "Update",
+    "TRANS_Begin",
+    "TRANS_Update",
+    "TRANS_End",
+    "FPS_Get",
+    "FPS_SetShow",
+    "FPS_GetShow",
+    "Debug_GetFillRate",
+    "VIEW_SetMode",
+    "VIEW_GetMode",
+    "VIEW_SetOffsetPos",
+    "KeepPreviousView_SetMode",
+    "KeepPreviousView_GetMode",
+    "DX_SetUsePower2Texture",
+    "DX_GetUsePower2Texture",
 };
 
 std::set<std::string> definedDynamicSymbols(const char* path) {

@@ -1,0 +1,163 @@
+// Init over the reference host: the texts of every start-up failure, the silent failures, the
+// packed archive beside the game, the registrations, a second Init and the teardown.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/CVELM.h"
+#include "engine/Exports.h"
+#include "engine/GameName.h"
+#include "platform/Modules.h"
+#include "platform/TextEncoding.h"
+#include "refhost/Host.h"
+#include "refhost/Ledger.h"
+#include "refhost/ModuleEntryPoints.h"
+#include "tests/engine/CapturingMessageSink.h"
+
+namespace tamblet {
+namespace {
+
+std::string sjis(const char* utf8) { return platform::utf8ToSjis(utf8); }
+
+class StartUp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveBefore_ = refhost::Ledger::liveObjects();
+    host_.emplace(320, 240);
+    for (const refhost::ModuleEntryPoint& entry : refhost::moduleEntryPoints())
+      resolver_.addSymbol(entry.module, entry.symbol, entry.address);
+    platform::setModuleResolver(&resolver_);
+  }
+
+  void TearDown() override {
+    CVELM::instance().teardown();
+    host_.reset();
+    forgetHostKernelObject();
+    platform::setModuleResolver(nullptr);
+    EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "start-up left a reference behind";
+  }
+
+  bool init() { return Init(&host_->kernel(), 8) == 1; }
+
+  // The report of a failed start-up before the VM is bound: the debugger line, then a message box.
+  std::string reportedBox() const { return messages_.boxes.empty() ? std::string() : messages_.boxes.back().text; }
+
+  refhost::Host& host() { return *host_; }
+  platform::InProcessModuleResolver& resolver() { return resolver_; }
+  testing::CapturingMessageSink messages_;
+
+ private:
+  std::int64_t liveBefore_ = 0;
+  std::optional<refhost::Host> host_;
+  platform::InProcessModuleResolver resolver_;
+};
+
+TEST_F(StartUp, SucceedsAndRegistersTheLibraryObjects) {
+  ASSERT_TRUE(init());
+  EXPECT_TRUE(messages_.boxes.empty());
+  const auto& registrations = host().drawPlugins().registrations();
+  ASSERT_EQ(registrations.size(), 3u);
+  EXPECT_EQ(registrations[0].id, kIID_IChangeNumToISurface);
+  EXPECT_EQ(registrations[1].id, kIID_IChangeNumToISurface2);
+  EXPECT_EQ(registrations[2].id, kIID_IAddInvalidateRect);
+  EXPECT_EQ(registrations[0].object, registrations[1].object);
+  EXPECT_EQ(GetScreenWidth(), 320);
+  EXPECT_EQ(GetScreenHeight(), 240);
+  // A second Init changes nothing.
+  EXPECT_TRUE(init());
+  EXPECT_EQ(host().drawPlugins().registrations().size(), 3u);
+  // No "CG.zep": the packed-archive module is never looked up.
+  for (const std::string& module : resolver().lookups()) EXPECT_NE(module, kModuleZEPLoader);
+}
+
+TEST_F(StartUp, MissingModulesAreListedInModuleOrder) {
+  for (const char* module : {kModuleKOVLoader, kModuleImageDecoder, kModuleRasterLib, kModulePixmapMaker,
+                             kModuleRenderHub})
+    resolver().removeModule(module);
+  EXPECT_FALSE(init());
+  EXPECT_EQ(reportedBox(), sjis("VELM初期化エラー(CreateInterface,GetInterface)\nIKOVFileManager取得失敗\n"
+                                "IDecodeCG取得失敗\nIGraph3取得失敗\nISurfaceFactory取得失敗\n"
+                                "IDrawPluginManager取得失敗\n\n"));
+  ASSERT_FALSE(messages_.debugLines.empty());
+  EXPECT_EQ(messages_.debugLines.back(), sjis("〓ERROR〓 m_pIVM=NULL @ CErrorMessage::Open @ VELM2\n"));
+  EXPECT_EQ(GetScreenWidth(), 0);
+}
+
+TEST_F(StartUp, MissingKernelServicesAreReportedOrFailSilently) {
+  host().kernel().withhold(kIID_IWinMsg);
+  EXPECT_FALSE(init());
+  EXPECT_EQ(reportedBox(), sjis("VELM初期化エラー(IHostKernel)\nIWinMsg取得失敗\n\n"));
+  host().kernel().restore(kIID_IWinMsg);
+
+  for (const InterfaceId& id : {kIID_IHostWindow, kIID_IKeyState, kIID_IResetState, kIID_IGameInfo,
+                                kIID_IVideoMemoryInfo, kIID_IGamePath}) {
+    messages_.boxes.clear();
+    host().kernel().withhold(id);
+    EXPECT_FALSE(init());
+    EXPECT_TRUE(messages_.boxes.empty());
+    host().kernel().restore(id);
+  }
+  // After failed attempts, a new Init releases what they took and binds again.
+  EXPECT_TRUE(init());
+}
+
+TEST_F(StartUp, MissingVmAndDrawPluginServicesAreReported) {
+  host().vm().withhold(kIID_IVMGameMsg);
+  EXPECT_FALSE(init());
+  EXPECT_EQ(reportedBox(), sjis("VELM初期化エラー(IVM->GetInterface())\nIVMGameMsg取得失敗\n\n"));
+  host().vm().restore(kIID_IVMGameMsg);
+
+  host().drawPlugins().withhold(kIID_IDrawPluginUpdater);
+  EXPECT_FALSE(init());
+  EXPECT_EQ(reportedBox(), sjis("IDrawPluginUpdater取得失敗"));
+  host().drawPlugins().restore(kIID_IDrawPluginUpdater);
+
+  host().drawPlugins().withhold(kIID_IDrawPluginDrawer);
+  EXPECT_FALSE(init());
+  EXPECT_EQ(reportedBox(), sjis("IDrawPluginDrawer取得失敗"));
+  host().drawPlugins().restore(kIID_IDrawPluginDrawer);
+  EXPECT_TRUE(init());
+}
+
+TEST_F(StartUp, ASixteenBitScreenFailsAfterEverythingElse) {
+  host().mainSurface().setReportedBpp(16);
+  EXPECT_FALSE(init());
+  // Reported through the VM now that it is bound.
+  EXPECT_EQ(host().vm().errors(),
+            std::vector<std::string>{sjis("メインサーフェスが32bppではありません。\nMareth40.iniに設定を記述してください")});
+  EXPECT_EQ(host().drawPlugins().registrations().size(), 3u);
+}
+
+TEST_F(StartUp, ThePackedArchiveBesideTheGameIsOpenedAndChecked) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tamblet-startup-test";
+  std::filesystem::create_directories(folder);
+  host().kernel().game().setGameName("game.exe");
+  host().kernel().game().setPathPrefix(folder.string() + "/");
+  const std::string packedPath = (folder / "gameCG.zep").string();
+  std::ofstream(packedPath) << "not an archive";
+
+  EXPECT_TRUE(init());
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  const std::string expected = sjis("CGZEPファイル【 ") + packedPath + sjis(" 】の読み込みに失敗しました");
+  EXPECT_EQ(messages_.boxes[0].text, expected);
+  EXPECT_EQ(messages_.boxes[0].caption, "WendleSpriteEngine.dll");
+  std::filesystem::remove_all(folder);
+}
+
+TEST(GameName, BaseNameDropsTheLastExtensionScanningShiftJis) {
+  EXPECT_EQ(baseNameOf("game.exe"), "game");
+  EXPECT_EQ(baseNameOf("a.b.c"), "a.b");
+  EXPECT_EQ(baseNameOf("noext"), "noext");
+  EXPECT_EQ(baseNameOf("\x81\x2E"), "\x81\x2E");             // a second byte 0x2E is not a dot
+  EXPECT_EQ(baseNameOf("x.\xE0\x2E" "y"), "x");             // the dot before it is
+  EXPECT_EQ(baseNameOf("ab.\x81"), "ab");                   // a trailing lead byte ends the scan
+  EXPECT_EQ(baseNameOf(nullptr), "");
+}
+
+}  // namespace
+}  // namespace tamblet
