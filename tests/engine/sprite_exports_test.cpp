@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CErrorMessage.h"
 #include "engine/CGetSurface.h"
 #include "engine/Exports.h"
 #include "platform/TextEncoding.h"

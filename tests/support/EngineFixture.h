@@ -9,14 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "engine/CErrorMessage.h"
+#include "engine/Exports.h"
 #include "engine/CVELM.h"
 #include "engine/HostBinding.h"
 #include "platform/Messages.h"
 #include "platform/Modules.h"
+#include "refhost/GameSetup.h"
 #include "refhost/Host.h"
 #include "refhost/Ledger.h"
 #include "refhost/ModuleEntryPoints.h"
@@ -42,51 +44,19 @@ class EngineFixture : public ::testing::Test {
     EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "a reference taken by the engine was not given back";
   }
 
-  // The services start-up takes from the host, in its order, then the engine core's start-up.
+  // Init over the reference host, with the settings below: the same path a game takes.
   bool bindEngine() {
-    CVELM& engine = CVELM::instance();
-    IHostKernel& kernel = host_->kernel();
-    engine.hostKernel = &kernel;
-    engine.errorReporter = CErrorMessage::create();
-    engine.archiveManager = bindModule<IKOVFileManager>(kModuleKOVLoader, kIID_IKOVFileManager);
-    engine.imageDecoder = bindModule<IDecodeCG>(kModuleImageDecoder, kIID_IDecodeCG);
-    engine.rasterOperations = bindModule<IGraph3>(kModuleRasterLib, kIID_IGraph3);
-    engine.surfaceFactory = bindModule<ISurfaceFactory>(kModulePixmapMaker, kIID_ISurfaceFactory);
-    engine.mainSurface = static_cast<IMainSurface*>(kernel.GetService(&kIID_IMainSurface));
-    engine.timer = static_cast<ITimer*>(kernel.GetService(&kIID_ITimer));
-    engine.vm = static_cast<IVM*>(kernel.GetService(&kIID_IVM));
-    engine.inputDevice = static_cast<IInputDevice2*>(kernel.GetService(&kIID_IInputDevice2));
-    engine.mouseWheel = static_cast<IMouseWheel*>(kernel.GetService(&kIID_IMouseWheel));
-    engine.keyState = Ref<IKeyState>::adopt(static_cast<IKeyState*>(kernel.GetService(&kIID_IKeyState)));
-    engine.videoMemory =
-        Ref<IVideoMemoryInfo>::adopt(static_cast<IVideoMemoryInfo*>(kernel.GetService(&kIID_IVideoMemoryInfo)));
-    engine.resetState = static_cast<IResetState*>(kernel.GetService(&kIID_IResetState));
-    if (engine.vm) {
-      engine.vmDebugger = static_cast<IVMDebugger*>(engine.vm->GetService(&kIID_IVMDebugger));
-      engine.vmNameTable = static_cast<IVMNameTable*>(engine.vm->GetService(&kIID_IVMNameTable));
-      engine.vmCallStack = static_cast<IVMCallStack*>(engine.vm->GetService(&kIID_IVMCallStack));
-      engine.gameMessages = static_cast<IVMGameMsg*>(engine.vm->GetService(&kIID_IVMGameMsg));
-    }
-    engine.errorReporter->SetInterfaces(engine.vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-    engine.debugMode = debugMode;
-    if (engine.archiveManager) engine.cgArchiveFile = Ref<IKOVFile>::adopt(engine.archiveManager->GetFile(0));
-    CVelmEngine::StartUpServices services;
-    services.mainSurface = engine.mainSurface;
-    services.cgArchiveFile = engine.cgArchiveFile.get();
-    services.imageDecoder = engine.imageDecoder.get();
-    services.cacheBytes = cacheMebibytes << 20;
-    services.debugMode = debugMode;
-    services.rasterOperations = engine.rasterOperations.get();
-    services.surfaceFactory = engine.surfaceFactory.get();
-    services.timer = engine.timer;
-    if (!engine.startEngineCore(services)) return false;
+    refhost::GameSetup& game = host_->kernel().game();
+    game.setDebugMode(debugMode);
     if (!packedArchivePath.empty()) {
-      // As start-up does for a "CG.zep" that exists: bind ZEPLoader.dll, open, hand it to the core.
-      Ref<IPackedArchive> archive = bindModule<IPackedArchive>(kModuleZEPLoader, kIID_IPackedArchive);
-      if (archive && archive->Open(packedArchivePath.c_str())) engine.engineCore->setPackedArchive(std::move(archive));
+      // Init finds "CG.zep" at path prefix + base name + "CG.zep": the base name is what stands
+      // before "CG.zep" in the file name, the prefix its folder.
+      const std::string file = packedArchivePath.filename().string();
+      const std::string base = file.size() > 6 ? file.substr(0, file.size() - 6) : std::string();
+      game.setPathPrefix(packedArchivePath.parent_path().string() + "/");
+      game.setGameName(base + ".exe");
     }
-    engine.markInitialised();
-    return true;
+    return Init(&host_->kernel(), static_cast<std::int32_t>(cacheMebibytes)) == 1;
   }
 
   // Tears the engine down and binds it again with the current settings (same host).
@@ -98,7 +68,7 @@ class EngineFixture : public ::testing::Test {
   // Settings read by bindEngine.
   std::uint32_t cacheMebibytes = 64;
   bool debugMode = false;
-  std::string packedArchivePath;  // empty: no packed archive
+  std::filesystem::path packedArchivePath;  // empty: no packed archive; its file name ends in "CG.zep"
 
   refhost::Host& host() { return *host_; }
   // Texts the script VM was asked to raise, in order; cleared by each call.
