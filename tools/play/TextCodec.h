@@ -1,0 +1,19 @@
+// Text at the boundary between scripts and the engine: scripts are UTF-8, the engine's texts are
+// Shift-JIS (code page 932). Conversion goes through iconv.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tamblet::play {
+
+// The Shift-JIS bytes of a UTF-8 text; none when the text is not valid UTF-8 or holds a
+// character that code page 932 cannot write.
+std::optional<std::string> utf8ToSjis(std::string_view utf8);
+
+// The UTF-8 text of Shift-JIS bytes; a byte sequence that does not convert (a lone lead byte,
+// an undefined code) becomes U+FFFD and conversion goes on after it.
+std::string sjisToUtf8(std::string_view sjis);
+
+}  // namespace tamblet::play
