@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
       {"archive/CG00107.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::noise(1280, 720, 99), false, w); }},
       {"packed/CG00300.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::star(120), true, w); }},
       {"CG/CG00200.png", [&](auto& p, auto* w) { return a::writePngPicture(p, banner, false, w); }},
-      {"CG/SP/CG00200.bmp", [&](auto& p, auto* w) { return a::writeBmpGrey(p, a::alphaAsGrey(banner), w); }},
+      {"CG/SP/CG00200.bmp", [&](auto& p, auto* w) { return a::writeBmp32(p, a::alphaAsGrey(banner), w); }},
   };
   for (const Output& output : outputs) {
     std::string why;

@@ -170,7 +170,7 @@ Picture banner(std::int32_t width, std::int32_t height) {
 Picture alphaAsGrey(const Picture& source) {
   Picture picture(source.width, source.height);
   for (std::size_t i = 0; i < source.rgba.size(); i += 4) {
-    picture.rgba[i] = picture.rgba[i + 1] = picture.rgba[i + 2] = source.rgba[i + 3];
+    picture.rgba[i] = picture.rgba[i + 1] = picture.rgba[i + 2] = picture.rgba[i + 3] = source.rgba[i + 3];
   }
   return picture;
 }

@@ -52,6 +52,11 @@ bool writeBmp(const std::string& path, const Picture& picture, int bits, std::st
     for (std::int32_t x = 0; x < picture.width; ++x) {
       if (bits == 8) {
         file.push_back(row[x * 4]);
+      } else if (bits == 32) {
+        file.push_back(row[x * 4 + 2]);
+        file.push_back(row[x * 4 + 1]);
+        file.push_back(row[x * 4]);
+        file.push_back(row[x * 4 + 3]);
       } else {
         file.push_back(row[x * 4 + 2]);
         file.push_back(row[x * 4 + 1]);
@@ -116,6 +121,10 @@ bool writePngPicture(const std::string& path, const Picture& picture, bool withA
 
 bool writeBmp24(const std::string& path, const Picture& picture, std::string* why) {
   return writeBmp(path, picture, 24, why);
+}
+
+bool writeBmp32(const std::string& path, const Picture& picture, std::string* why) {
+  return writeBmp(path, picture, 32, why);
 }
 
 bool writeBmpGrey(const std::string& path, const Picture& picture, std::string* why) {

@@ -12,6 +12,8 @@ bool writePngPicture(const std::string& path, const Picture& picture, bool withA
 // Bottom-up rows, each padded to 4 bytes, a 40-byte info header; alpha is dropped.
 bool writeBmp24(const std::string& path, const Picture& picture, std::string* why);
 // The red channel as an 8-bit image with a 256-entry grey palette.
+// 32 bits per pixel: B, G, R and the picture's alpha, which the engine reads as an alpha image.
+bool writeBmp32(const std::string& path, const Picture& picture, std::string* why);
 bool writeBmpGrey(const std::string& path, const Picture& picture, std::string* why);
 bool writeJpeg(const std::string& path, const Picture& picture, int quality, std::string* why);
 
