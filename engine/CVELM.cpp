@@ -25,7 +25,15 @@ std::int32_t CVELM::AddRef() { return ++referenceCount; }
 std::int32_t CVELM::Release() {
   if (--referenceCount > 0) return referenceCount;
   teardown();
+  shutDown_ = true;
+  referenceCount = 0;
   return 0;
+}
+
+void CVELM::restoreLoadState() {
+  teardown();
+  this->~CVELM();
+  new (this) CVELM();
 }
 
 bool CVELM::startEngineCore(const CVelmEngine::StartUpServices& services) {

@@ -39,6 +39,13 @@ class CVELM final : public IInterface {
   // True only between a successful Init and the teardown.
   bool isInitialised() const { return initialised_; }
   void markInitialised() { initialised_ = true; }
+  // True once the host has released the engine object: every export answers its failure value
+  // from then on, Init included.
+  bool isShutDown() const { return shutDown_; }
+
+  // Puts the engine object back in its load-time state, as if the library had just been loaded:
+  // for a process that runs one host after another (the tests do). Releases what is held first.
+  void restoreLoadState();
 
   // Releases everything held, in the teardown order; every field is null afterwards.
   void teardown();
@@ -119,6 +126,9 @@ class CVELM final : public IInterface {
   std::string baseName;    // without its last extension
   std::string pathPrefix;  // placed before every file name built from the game name
 
+ // Whether the engine object has been handed to the host's callback service (at most once).
+  bool callbackRegistered = false;
+
  private:
   std::uint32_t timerNow() const;
   bool skipThisFrame();
@@ -126,6 +136,7 @@ class CVELM final : public IInterface {
   void reportFormatted(const char* format, ...) const;
 
   bool initialised_ = false;
+  bool shutDown_ = false;
 };
 
 }  // namespace tamblet

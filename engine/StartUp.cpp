@@ -21,9 +21,6 @@
 namespace tamblet {
 namespace {
 
-// Whether the engine object has been handed to the host's callback service in this process.
-bool callbackRegistered = false;
-
 template <class Service>
 Service* kernelService(IHostKernel* kernel, const InterfaceId& id) {
   return static_cast<Service*>(kernel->GetService(&id));
@@ -193,13 +190,14 @@ TAMBLET_EXPORT std::int32_t Init(IHostKernel* host, std::int32_t cacheMiB) {
   return guardedExport<std::int32_t>(0, [&] {
     CVELM& engine = CVELM::instance();
     if (engine.isInitialised()) return 1;
-    if (host && !callbackRegistered) {
+    if (engine.isShutDown()) return 0;  // the host released the library: it stays torn down
+    if (host && !engine.callbackRegistered) {
       auto* callback = static_cast<ISetCallback*>(host->GetService(&kIID_ISetCallback));
       if (!callback) {
         platform::debugOutput(fixedText(FixedText::kSetCallbackMissing));
       } else {
         callback->SetCallback(&engine);
-        callbackRegistered = true;
+        engine.callbackRegistered = true;
       }
     }
     engine.teardown();  // a failed attempt before this one leaves its partial state

@@ -36,7 +36,8 @@ class StartUp : public ::testing::Test {
 
   void TearDown() override {
     CVELM::instance().teardown();
-    host_.reset();
+    host_.reset();  // a host shuts down by releasing the engine object
+    CVELM::instance().restoreLoadState();
     forgetHostKernelObject();
     platform::setModuleResolver(nullptr);
     EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "start-up left a reference behind";

@@ -242,6 +242,7 @@ int main(int argc, char** argv) {
   platform::setMessageSink(&messages);
   const std::int64_t liveBefore = refhost::Ledger::liveObjects();
   long made = 0;
+  std::size_t scriptErrors = 0;
   {
     refhost::Host host(160, 120);
     platform::InProcessModuleResolver resolver;
@@ -260,12 +261,17 @@ int main(int argc, char** argv) {
         host.kernel().timer().advance(static_cast<std::uint32_t>(driver.random()() % 40));
         Update();
       }
-      if (made % 64 == 0) driver.settle();
+      if (made % 64 == 0) {
+        driver.settle();
+        scriptErrors += host.vm().errors().size();
+        host.vm().clearErrors();
+      }
       if (made % 100000 == 0 && made) std::fprintf(stderr, "%ld calls\n", made);
     }
     driver.settle();
   }  // the host shuts down: it releases the engine object, which tears the engine down
-  CVELM::instance().teardown();
+  const bool shutDown = CVELM::instance().isShutDown() && Update() == 0 && Init(nullptr, 1) == 0;
+  CVELM::instance().restoreLoadState();
   forgetHostKernelObject();
   platform::setModuleResolver(nullptr);
   platform::setMessageSink(nullptr);
@@ -273,7 +279,8 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(scratch);
 
   const std::int64_t leaked = refhost::Ledger::liveObjects() - liveBefore;
-  std::printf("%ld export calls, %ld messages, %lld reference-host objects left\n", made, messages.count,
-              static_cast<long long>(leaked));
-  return leaked == 0 ? 0 : 1;
+  std::printf("%ld export calls, %zu script errors, %ld messages, %lld reference-host objects left\n", made,
+              scriptErrors, messages.count, static_cast<long long>(leaked));
+  if (!shutDown) std::printf("the engine did not stay shut down after the host released it\n");
+  return leaked == 0 && shutDown ? 0 : 1;
 }

@@ -38,7 +38,8 @@ class EngineFixture : public ::testing::Test {
 
   void TearDown() override {
     CVELM::instance().teardown();
-    host_.reset();
+    host_.reset();  // a host shuts down by releasing the engine object
+    CVELM::instance().restoreLoadState();
     forgetHostKernelObject();  // it belonged to this test's host
     platform::setModuleResolver(nullptr);
     EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "a reference taken by the engine was not given back";
