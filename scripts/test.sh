@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Set-up and tests in one command on a fresh Debian 12 machine: installs the packages, builds
-# and runs the test suite, then builds and runs it again under AddressSanitizer and UBSan.
+# and runs the test suite, runs the demo headless for a few frames, builds and runs the suite
+# again under AddressSanitizer and UBSan, then runs each fuzz target for a short bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,4 +14,14 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j "$jobs"
   echo "== ${preset} tests =="
   ctest --preset "$preset" -j "$jobs"
+  if [ "$preset" = release ]; then
+    echo "== demo, headless =="
+    build/release/tools/play/tamblet-play build/release/examples/demo/game --frames 60 --every 30 --out build/release/out
+  fi
 done
+
+echo "== fuzz targets (clang, bounded) =="
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAMBLET_BUILD_BENCHMARKS=OFF -DTAMBLET_FUZZ_SECONDS=15 >/dev/null
+cmake --build build/fuzz --target decoder_fuzz archive_fuzz -j "$jobs"
+ctest --test-dir build/fuzz -L fuzz --output-on-failure
