@@ -8,7 +8,28 @@ std::map<std::string, std::int64_t>& counts() {
   return byKind;
 }
 
+bool tracing = false;
+
+std::vector<const void*>& releaseTrace() {
+  static std::vector<const void*> trace;
+  return trace;
+}
+
 }  // namespace
+
+void Ledger::startReleaseTrace() {
+  releaseTrace().clear();
+  tracing = true;
+}
+
+std::vector<const void*> Ledger::stopReleaseTrace() {
+  tracing = false;
+  return std::move(releaseTrace());
+}
+
+void Ledger::releaseCalled(const void* object) {
+  if (tracing) releaseTrace().push_back(object);
+}
 
 void Ledger::objectCreated(const char* kind) { ++counts()[kind]; }
 

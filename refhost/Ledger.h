@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace refhost {
 
@@ -18,6 +19,12 @@ class Ledger {
   static std::int64_t liveObjects();
   static std::int64_t liveObjects(const std::string& kind);
   static std::map<std::string, std::int64_t> liveObjectsByKind();
+
+  // While tracing, every Release call on a counted reference-host object is recorded by the
+  // object's address, in call order, so tests can check the order in which a guest lets go.
+  static void startReleaseTrace();
+  static std::vector<const void*> stopReleaseTrace();
+  static void releaseCalled(const void* object);
 };
 
 // Base of every counted reference-host object: counts itself in the ledger under its kind.

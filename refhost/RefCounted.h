@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host/IInterface.h"
+#include "refhost/Ledger.h"
 
 namespace refhost {
 
@@ -14,6 +15,7 @@ class RefCounted : public Interface {
   std::int32_t TAMBLET_HOSTCALL AddRef() override { return ++references_; }
 
   std::int32_t TAMBLET_HOSTCALL Release() override {
+    Ledger::releaseCalled(static_cast<Derived*>(this));
     const std::int32_t left = --references_;
     if (left == 0) delete static_cast<Derived*>(this);
     return left;

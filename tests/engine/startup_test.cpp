@@ -17,6 +17,7 @@
 #include "refhost/Host.h"
 #include "refhost/Ledger.h"
 #include "refhost/ModuleEntryPoints.h"
+#include "refhost/VMString.h"
 #include "tests/engine/CapturingMessageSink.h"
 
 namespace tamblet {
@@ -148,6 +149,30 @@ TEST_F(StartUp, ThePackedArchiveBesideTheGameIsOpenedAndChecked) {
   EXPECT_EQ(messages_.boxes[0].text, expected);
   EXPECT_EQ(messages_.boxes[0].caption, "WendleSpriteEngine.dll");
   std::filesystem::remove_all(folder);
+}
+
+// The host's release of the engine object tears it down in a fixed order: key state, draw-plugin
+// manager, the core's services (main surface, decoder, raster, factory), the engine object's
+// modules (encoder, decoder, archive manager, raster, factory), and the video memory last.
+TEST_F(StartUp, TheTeardownReleasesTheHostInItsOrder) {
+  ASSERT_TRUE(init());
+  refhost::VMString fileName("never-written.png");
+  EXPECT_EQ(SP_SaveCG(1, &fileName), 0);  // obtains the image encoder, then finds no sprite
+  refhost::Ledger::startReleaseTrace();
+  EXPECT_EQ(CVELM::instance().Release(), 0);
+  const std::vector<const void*> trace = refhost::Ledger::stopReleaseTrace();
+  EXPECT_TRUE(CVELM::instance().isShutDown());
+  EXPECT_EQ(Init(&host().kernel(), 8), 0);  // released for good
+  EXPECT_EQ(SP_SetPos(1, 0, 0), 0);
+
+  const std::vector<const void*> expected = {
+      &host().kernel().keyState(), &host().drawPlugins(),  &host().mainSurface(), &host().imageDecoder(),
+      &host().raster(),            &host().surfaceFactory(), &host().imageEncoder(), &host().imageDecoder(),
+      &host().kovFiles(),          &host().raster(),        &host().surfaceFactory(), &host().kernel().videoMemory()};
+  std::size_t matched = 0;
+  for (const void* released : trace)
+    if (matched < expected.size() && released == expected[matched]) ++matched;
+  EXPECT_EQ(matched, expected.size()) << "the release order broke after " << matched << " steps";
 }
 
 TEST(GameName, BaseNameDropsTheLastExtensionScanningShiftJis) {
