@@ -218,7 +218,10 @@ std::vector<Call> exportCalls() {
       [](D& d, H&) { VIEW_SetMode(d.integer() % 3); VIEW_SetOffsetPos(d.integer(), d.integer()); },
       [](D& d, H&) { KeepPreviousView_SetMode(d.integer()); },
       [](D& d, H&) { FPS_SetShow(d.integer()); FPS_Get(); Debug_GetFillRate(); },
-      [](D& d, H&) { GetInterface(d.random()() % 2 ? &kIID_IVelmErrorMessage : nullptr); },
+      [](D& d, H&) {
+        IInterface* answer = GetInterface(d.random()() % 2 ? &kIID_IVelmErrorMessage : &kIID_IDrawD3DPluginManager);
+        if (answer) answer->Release();  // the caller owns the reference it was handed
+      },
       [](D& d, H&) { Error(d.text()); },
   };
 }
