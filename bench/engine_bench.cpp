@@ -1,0 +1,136 @@
+// The engine as a host drives it: Update on an empty scene with the pacing sleeps switched off
+// (target under 50 µs), Init plus teardown with a 1,000-entry CG archive (target under 5 ms),
+// and a demo-sized frame: 1280x720 with full-screen layers and sprites (target 240 frames per second).
+#include <benchmark/benchmark.h>
+#include <png.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/CVELM.h"
+#include "engine/Exports.h"
+#include "platform/Clock.h"
+#include "platform/Modules.h"
+#include "refhost/CgArchiveWriter.h"
+#include "refhost/Host.h"
+#include "refhost/ModuleEntryPoints.h"
+
+namespace {
+
+using namespace tamblet;
+
+// A clock whose sleeps return at once: the figures are the engine's own work.
+class NoSleepClock final : public platform::Clock {
+ public:
+  std::uint32_t tickCount() override { return 0; }
+  void sleep(std::uint32_t) override {}
+  platform::LocalTime localTime() override { return {}; }
+};
+
+// A reference host in this process with its modules resolvable and real sleeping off.
+class BenchHost {
+ public:
+  BenchHost(int width, int height) {
+    host_.emplace(width, height);
+    for (const refhost::ModuleEntryPoint& entry : refhost::moduleEntryPoints())
+      resolver_.addSymbol(entry.module, entry.symbol, entry.address);
+    platform::setModuleResolver(&resolver_);
+    platform::setClock(&clock_);
+  }
+  ~BenchHost() {
+    host_.reset();  // a host shuts down by releasing the engine object
+    CVELM::instance().restoreLoadState();
+    forgetHostKernelObject();
+    platform::setModuleResolver(nullptr);
+    platform::setClock(nullptr);
+  }
+  refhost::Host& host() { return *host_; }
+
+ private:
+  NoSleepClock clock_;
+  platform::InProcessModuleResolver resolver_;
+  std::optional<refhost::Host> host_;
+};
+
+// A small PNG file, for the archive.
+std::vector<std::uint8_t> tinyPng() {
+  std::vector<std::uint8_t> bytes;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 8;
+  image.height = 8;
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> pixels(8 * 8 * 4, 200);
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
+  bytes.resize(size);
+  png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels.data(), 0, nullptr);
+  return bytes;
+}
+
+void BM_UpdateEmptyScene(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (Init(&bench.host().kernel(), 16) != 1) return state.SkipWithError("Init failed");
+  SYSTEM_SetConfigOverFrameRateSleep(0);
+  for (auto _ : state) benchmark::DoNotOptimize(Update());
+}
+BENCHMARK(BM_UpdateEmptyScene)->Unit(benchmark::kMicrosecond);
+
+void BM_InitAndTeardownWithAThousandCgArchive(benchmark::State& state) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tamblet-engine-bench";
+  std::filesystem::create_directories(folder / "cg");
+  const std::vector<std::uint8_t> png = tinyPng();
+  std::vector<refhost::CgSourceFile> files;
+  for (int cg = 1; cg <= 1000; ++cg) {
+    const std::string path = (folder / "cg" / (std::to_string(cg) + ".png")).string();
+    FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(png.data(), 1, png.size(), file);
+    std::fclose(file);
+    files.push_back({cg, path, "png", png.size()});
+  }
+  std::string error;
+  if (!refhost::writeCgArchive(files, (folder / "CG.kov").string(), error)) return state.SkipWithError(error.c_str());
+  for (auto _ : state) {
+    BenchHost bench(1280, 720);
+    bench.host().setCgArchivePath((folder / "CG.kov").string());
+    benchmark::DoNotOptimize(Init(&bench.host().kernel(), 64));
+  }  // the host shuts down: it releases the engine object, which tears the engine down
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_InitAndTeardownWithAThousandCgArchive)->Unit(benchmark::kMillisecond);
+
+// Roughly the demo's scene: a background, two full-screen layers with alpha, a dozen sprites of
+// 64-256 px with mixed methods, rates and colours, and one perspective transform.
+void BM_DemoSizedFrame(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (Init(&bench.host().kernel(), 64) != 1) return state.SkipWithError("Init failed");
+  SYSTEM_SetConfigOverFrameRateSleep(0);
+  SP_Create(1, 1280, 720, 40, 80, 120, 255);
+  SP_Create(2, 1280, 720, 200, 100, 50, 128);
+  SP_Create(3, 1280, 720, 10, 200, 10, 60);
+  SP_SetZ(2, 1);
+  SP_SetZ(3, 2);
+  for (int i = 0; i < 12; ++i) {
+    const int sprite = 10 + i, size = 64 + 16 * i;
+    SP_Create(sprite, size, size, 30 * i, 255 - 20 * i, 128, 100 + 10 * i);
+    SP_SetPos(sprite, 90 * i, 40 * i);
+    SP_SetZ(sprite, 3 + i);
+    SP_SetDrawMethod(sprite, i % 4);
+    SP_SetBlendRate(sprite, 150 + 8 * i);
+    if (i % 3 == 0) SP_SetBrightness(sprite, 180);
+  }
+  if (state.range(0) == 0) SP_Create(30, 256, 256, 250, 250, 0, 255);
+  SP_SetSpriteTransformMode(30, 1);
+  SP_SetSpriteTransformPos(30, 400, 100, 0, 1, 0, 0, 900, 150, 0, 1, 255, 0, 300, 600, 0, 1, 0, 255, 1000, 650, 0, 1,
+                           255, 255);
+  for (auto _ : state) benchmark::DoNotOptimize(Update());
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DemoSizedFrame)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
