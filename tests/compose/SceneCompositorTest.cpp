@@ -98,16 +98,16 @@ class SceneCompositorTest : public ::testing::Test {
     return compositor_.compose(table ? *table : block_.liveTable, destination_.get());
   }
   std::uint32_t at(int x, int y) { return pixelOf(destination_.get(), x, y); }
-  // Every destination pixel outside [x0, x1) x [y0, y1) is cleared black.
-  void expectBlackOutside(int x0, int y0, int x1, int y1) {
+  // The destination shows `seed`'s pattern from source (sx, sy) on in [x0, x0 + w) x [y0, y0 + h) and the
+  // fill's black everywhere else.
+  void expectScene(int x0 = 0, int y0 = 0, int w = 0, int h = 0, int sx = 0, int sy = 0, int seed = 0) {
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        if (x >= x0 && x < x1 && y >= y0 && y < y1) continue;
-        ASSERT_EQ(at(x, y), kBlackOpaque) << x << "," << y;
+        const bool inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+        ASSERT_EQ(at(x, y), inside ? pattern(x - x0 + sx, y - y0 + sy, seed) : kBlackOpaque) << x << "," << y;
       }
     }
   }
-
   refhost::Host host_{kWidth, kHeight};
   tamblet::SpriteTableBlock block_;
   SceneCompositor compositor_;
@@ -115,67 +115,46 @@ class SceneCompositorTest : public ::testing::Test {
   KernelPath originalPath_;
 };
 
-TEST_F(SceneCompositorTest, EmptyTableClearsToBlackAndCountsTheFill) {
+TEST_F(SceneCompositorTest, FillClipRuleSurfaceAreasAndUnusableDestinations) {
   SceneCompositor unset;
   EXPECT_FALSE(unset.compose(block_.liveTable, destination_.get()));  // no sprite-table block yet
   const int fillsBefore = host_.raster().fillColorCalls();
   ASSERT_TRUE(compose());
   EXPECT_EQ(host_.raster().fillColorCalls(), fillsBefore + 1);
-  expectBlackOutside(0, 0, 0, 0);
+  expectScene();
   EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight);
   EXPECT_EQ(compositor_.blendPixels(), 0);
 
   // A destination that is not a 32-bit pixel surface fails the pass without touching it.
   Ref<ISurface> narrow = Ref<ISurface>::adopt(host_.surfaceFactory().CreatePixelOnly(8, 8, 8));
   Ref<ISurface> alphaOnly = Ref<ISurface>::adopt(host_.surfaceFactory().CreateAMapOnly(8, 8));
-  EXPECT_FALSE(compositor_.compose(block_.liveTable, narrow.get()));
-  EXPECT_FALSE(compositor_.compose(block_.liveTable, alphaOnly.get()));
-  EXPECT_FALSE(compositor_.compose(block_.liveTable, nullptr));
+  for (ISurface* bad : {narrow.get(), alphaOnly.get(), static_cast<ISurface*>(nullptr)})
+    EXPECT_FALSE(compositor_.compose(block_.liveTable, bad));
   EXPECT_EQ(host_.raster().fillColorCalls(), fillsBefore + 1);
-}
 
-TEST_F(SceneCompositorTest, ClipRuleAndSurfaceAreaCases) {
-  // x = -10 with a 30-pixel-wide surface: source column 10 at destination column 0, 20 pixels wide.
-  Ref<ISurface> wide = patterned(30, 4, 1);
-  sprite(1, wide.get(), -10, 5);
-  ASSERT_TRUE(compose());
-  for (int y = 0; y < 4; ++y) {
-    for (int x = 0; x < 20; ++x) ASSERT_EQ(at(x, 5 + y), pattern(x + 10, y, 1));
+  struct Case {
+    int width, height, x, y;
+    tamblet::SurfaceArea area;
+    int shownX, shownY, shownWidth, shownHeight, sourceX, sourceY;
+  };
+  const Case cases[] = {
+      {30, 4, -10, 5, {0, 0, 0, 0}, 0, 5, 20, 4, 10, 0},             // the part left of the screen is cut
+      {100, 100, 3, 2, {-5, 0, 20, 10}, 3, 2, 20, 10, 0, 0},         // area columns from 0, at the sprite
+      {100, 100, -30, -50, {0, 0, 0, 0}, 0, 0, kWidth, kHeight, 30, 50},  // empty area: whole surface
+      {100, 100, 0, 0, {150, 0, 20, 10}, 0, 0, 0, 0, 0, 0},          // area right of a 100-wide surface
+      {100, 100, 0, 0, {2, 3, 4, 0}, 0, 0, 0, 0, 0, 0},              // one side set: height 0
+      {100, 100, 0, 0, {98, 1, 10, -1}, 0, 0, 0, 0, 0, 0},
+  };
+  int seed = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(seed);
+    block_.liveTable.removeAll();
+    Ref<ISurface> surface = patterned(c.width, c.height, seed);
+    sprite(1, surface.get(), c.x, c.y).surfaceArea = c.area;
+    ASSERT_TRUE(compose());
+    expectScene(c.shownX, c.shownY, c.shownWidth, c.shownHeight, c.sourceX, c.sourceY, seed++);
+    EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight + c.shownWidth * c.shownHeight);
   }
-  expectBlackOutside(0, 5, 20, 9);
-  EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight + 20 * 4);
-
-  // Area (-5, 0, 20, 10) on 100 x 100: source columns 0..19 at the sprite position.
-  block_.liveTable.removeAll();
-  Ref<ISurface> big = patterned(100, 100, 2);
-  SpriteRecord& areaSprite = sprite(1, big.get(), 3, 2);
-  areaSprite.surfaceArea = {-5, 0, 20, 10};
-  ASSERT_TRUE(compose());
-  for (int y = 0; y < 10; ++y) {
-    for (int x = 0; x < 20; ++x) ASSERT_EQ(at(3 + x, 2 + y), pattern(x, y, 2));
-  }
-  expectBlackOutside(3, 2, 23, 12);
-
-  // Area (0, 0, 0, 0) draws the whole surface; (150, 0, 20, 10) on a 100-wide surface draws nothing.
-  areaSprite.surfaceArea = {0, 0, 0, 0};
-  areaSprite.x = -30, areaSprite.y = -50;
-  ASSERT_TRUE(compose());
-  EXPECT_EQ(at(0, 0), pattern(30, 50, 2));
-  EXPECT_EQ(at(kWidth - 1, kHeight - 1), pattern(30 + kWidth - 1, 50 + kHeight - 1, 2));
-  EXPECT_EQ(compositor_.copyPixels(), 2 * kWidth * kHeight);
-  areaSprite.surfaceArea = {150, 0, 20, 10};
-  ASSERT_TRUE(compose());
-  expectBlackOutside(0, 0, 0, 0);
-  EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight);
-
-  // Only one side of the area set: it still selects the part, without the overlap test.
-  areaSprite.surfaceArea = {2, 3, 4, 0};
-  areaSprite.x = 0, areaSprite.y = 0;
-  ASSERT_TRUE(compose());
-  expectBlackOutside(0, 0, 0, 0);  // height 0: nothing to draw
-  areaSprite.surfaceArea = {98, 1, 10, -1};
-  ASSERT_TRUE(compose());
-  expectBlackOutside(0, 0, 0, 0);
 }
 
 TEST_F(SceneCompositorTest, AlphaClipperLookupRectangleAndViewOffset) {
@@ -190,14 +169,13 @@ TEST_F(SceneCompositorTest, AlphaClipperLookupRectangleAndViewOffset) {
   drawn.alphaClipperNumber = 2;
   block_.viewOffsetX = 3, block_.viewOffsetY = 1;  // moves the sprite to (8, 6), not the clipper rectangle
   ASSERT_TRUE(compose());
-  for (int y = 6; y < 16; ++y) {
-    for (int x = 8; x < 28; ++x) {
-      const bool inside = x >= 10 && x < 20 && y >= 8 && y < 18;
-      const int a = inside ? (x - 10) * 25 + (y - 8) : 0;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const bool inside = x >= 10 && x < 20 && y >= 8 && y < 16;  // clipper and sprite overlap
+      const int a = (x - 10) * 25 + (y - 8);
       ASSERT_EQ(at(x, y), inside ? mixed(pattern(x - 8, y - 6, 3), kBlackOpaque, a) : kBlackOpaque) << x << "," << y;
     }
   }
-  expectBlackOutside(10, 8, 20, 16);
   // A pixel-only source at rate 255 counts as a copy, even through a clipper; only the clipped part counts.
   EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight + 10 * 8);
   EXPECT_EQ(compositor_.blendPixels(), 0);
@@ -214,12 +192,12 @@ TEST_F(SceneCompositorTest, ClipperVariantsCountersAndDrawMethods) {
   block_.liveTable.findOrCreate(7);  // no surface
   drawn.alphaClipperNumber = 7;
   ASSERT_TRUE(compose());
-  expectBlackOutside(0, 0, 0, 0);
+  expectScene();
   EXPECT_EQ(compositor_.copyPixels(), kWidth * kHeight);
   for (ISurface* unusable : {alphaOnly.get(), narrow.get()}) {
     sprite(7, unusable, 0, 0).show = false;
     ASSERT_TRUE(compose());
-    expectBlackOutside(0, 0, 0, 0);
+    expectScene();
   }
 
   // An absent clipper number draws unclipped; -1 means none even though sprite -1 exists.
@@ -299,13 +277,13 @@ TEST_F(SceneCompositorTest, HostileNumbersDrawNothingOutsideAnySurface) {
   for (std::int32_t offset : {INT_MAX, INT_MIN}) {
     block_.viewOffsetX = offset, block_.viewOffsetY = offset;
     ASSERT_TRUE(compose());
-    expectBlackOutside(0, 0, 0, 0);
+    expectScene();
   }
   // Without an offset each still lies outside, is cut away by its area (x + width = -1: no overlap) or by its
   // clipper far outside.
   block_.viewOffsetX = block_.viewOffsetY = 0;
   ASSERT_TRUE(compose());
-  expectBlackOutside(0, 0, 0, 0);
+  expectScene();
 }
 
 TEST_F(SceneCompositorTest, RenderViewDrawsTheLiveTableIntoASpritesOwnSurface) {

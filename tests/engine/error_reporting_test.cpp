@@ -1,5 +1,6 @@
-// The error reporter through its virtual table and its three ways out (VM sink, message box when
-// there is no VM or no sink, debugger line), and the message-box reporter's caption and style.
+// The engine object and its error reporter through their virtual tables; the reporter's three ways
+// out (VM sink, message box when there is no VM or no sink, debugger line); the message-box
+// reporter's caption and style; the engine-family exports once the object is bound.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "engine/CErrorMessage.h"
+#include "engine/CVELM.h"
+#include "engine/Exports.h"
+#include "host/EngineObjects.h"
 #include "host/FixedTexts.h"
 #include "platform/MessageBoxReporter.h"
-#include "host/EngineObjects.h"
 #include "tests/engine/CapturingMessageSink.h"
 #include "tests/support/VTable.h"
 
@@ -19,6 +22,7 @@ namespace {
 using platform::MessageBoxStyle;
 using testing::callSlot;
 using testing::CapturingMessageSink;
+using Texts = std::vector<std::string>;
 
 const std::string kWithoutVmLine =
     "\x81\xAC"
@@ -27,10 +31,10 @@ const std::string kWithoutFormatLine =
     "\x81\xAC"
     "ERROR\x81\xAC format=NULL @ CErrorMessage::Open @ VELM2\n";
 
-class FakeErrorSink final : public IVMErrorSink {
+class RecordingSink final : public IVMErrorSink {
  public:
-  void RaiseError(const char* text) override { texts.emplace_back(text); }
-  std::vector<std::string> texts;
+  void RaiseError(const char* text) override { texts.emplace_back(text ? text : "(null)"); }
+  Texts texts;
 };
 
 class FakeVM final : public IVM {
@@ -50,6 +54,16 @@ class FakeVM final : public IVM {
   IVMErrorSink* sink_;
 };
 
+class StringValue final : public IString {
+ public:
+  explicit StringValue(const char* text) : text_(text) {}
+  const char* GetText() override { return text_.c_str(); }
+  void SetText(const char* text) override { text_ = text ? text : ""; }
+
+ private:
+  std::string text_;
+};
+
 // The reporter's fields as a host compiled apart from us would lay them out.
 struct ReporterLayout {
   void* virtualTable;
@@ -62,6 +76,74 @@ ReporterLayout layoutOf(const CErrorMessage* reporter) {
   ReporterLayout layout;
   std::memcpy(&layout, static_cast<const void*>(reporter), sizeof layout);
   return layout;
+}
+
+TEST(EngineObject, SlotsCountReferencesAndStartValuesHold) {
+  CVELM& engine = CVELM::instance();
+  EXPECT_EQ(engine.referenceCount, 1);
+  EXPECT_EQ(callSlot<std::int32_t>(&engine, 0), 2);
+  EXPECT_EQ(callSlot<std::int32_t>(&engine, 1), 1);
+  EXPECT_FALSE(engine.isInitialised());
+  EXPECT_EQ(engine.hostProcessId, 0xFFFFFFFFu);
+  EXPECT_TRUE(engine.sleepAboveFrameRate && engine.skipFramesWhileMessageSkip);
+  EXPECT_FALSE(engine.sleepWhileInactive || engine.readingMessageSkip || engine.frameSkipSuppressed);
+  EXPECT_EQ(engine.skipInterval, 10);
+}
+
+class CountedScreen final : public IMainSurface {
+ public:
+  std::int32_t AddRef() override { return 2; }
+  std::int32_t Release() override { return 1; }
+  std::uint8_t* GetPixelAddress(std::int32_t, std::int32_t) override { return nullptr; }
+  std::uint8_t* GetAMapAddress(std::int32_t, std::int32_t) override { return nullptr; }
+  std::int32_t GetWidth() override { return 1280; }
+  std::int32_t GetHeight() override { return 720; }
+  std::int32_t GetBpp() override { return 32; }
+  std::int32_t GetPitch() override { return 1280 * 4; }
+  std::int32_t GetAMapPitch() override { return 0; }
+  bool HasPixel() override { return true; }
+  bool HasAMap() override { return false; }
+  void BlitToWindow(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
+};
+
+// Binds the engine object to fakes the way start-up leaves it, and tears it down afterwards.
+class BoundEngineObject : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CVELM& engine = CVELM::instance();
+    engine.errorReporter = CErrorMessage::create();
+    engine.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
+    engine.mainSurface = &screen;
+    engine.markInitialised();
+  }
+  void TearDown() override { CVELM::instance().teardown(); }
+
+  RecordingSink sink;
+  FakeVM vm{&sink};
+  CountedScreen screen;
+};
+
+TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
+  StringValue percent("100%"), conversions("%s %d %05d");
+  Error(&percent);
+  Error(&conversions);
+  Error(nullptr);
+  EXPECT_EQ(sink.texts, (Texts{"100%\n", "%s %d %05d\n", "\n"}));
+
+  IInterface* reporter = GetInterface(&kIID_IVelmErrorMessage);
+  ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().errorReporter));
+  EXPECT_EQ(reporter->AddRef(), 3);  // the engine's, the one just handed out, this one
+  EXPECT_EQ(reporter->Release(), 2);
+  EXPECT_EQ(reporter->Release(), 1);
+  EXPECT_EQ(GetInterface(&kIID_IGraph3), nullptr);  // an unknown id changes no reference count
+  EXPECT_EQ(reporter->AddRef(), 2);
+  EXPECT_EQ(reporter->Release(), 1);
+
+  EXPECT_EQ(GetScreenWidth(), 1280);
+  EXPECT_EQ(GetScreenHeight(), 720);
+  CVELM::instance().teardown();
+  EXPECT_EQ(GetScreenWidth(), 0);
+  EXPECT_EQ(CVELM::instance().mainSurface, nullptr);
 }
 
 TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
@@ -77,42 +159,48 @@ TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
   const ReporterLayout layout = layoutOf(reporter);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(layout.interfaces[i], &fakes[i]) << "field " << i;
 
-  // Destruct without bit 0 forgets the interfaces and keeps the object.
-  callSlot<void>(reporter, 4, 0u);
+  callSlot<void>(reporter, 4, 0u);  // Destruct without bit 0 forgets the interfaces and keeps the object
   for (void* stored : layoutOf(reporter).interfaces) EXPECT_EQ(stored, nullptr);
   EXPECT_EQ(reporter->Release(), 1);
-  // The last Release frees it (the leak checker of the sanitised build sees it otherwise).
-  EXPECT_EQ(callSlot<std::int32_t>(reporter, 1), 0);
-
-  CErrorMessage* other = CErrorMessage::create();
-  ASSERT_NE(other, nullptr);
-  callSlot<void>(other, 4, 1u);  // Destruct with bit 0 frees
+  EXPECT_EQ(callSlot<std::int32_t>(reporter, 1), 0);  // the last Release frees it (the leak checker sees it)
+  callSlot<void>(CErrorMessage::create(), 4, 1u);     // Destruct with bit 0 frees
 }
 
-TEST(CErrorMessage, WithoutVmShowsSystemMessageBox) {
+TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
   CapturingMessageSink messages;
   CErrorMessage* reporter = CErrorMessage::create();
   IErrorMessage* asHost = reporter;
-
   EXPECT_EQ(asHost->Open(nullptr), 0);
-  EXPECT_EQ(messages.debugLines, std::vector<std::string>{kWithoutFormatLine});
+  EXPECT_EQ(messages.debugLines, Texts{kWithoutFormatLine});
   EXPECT_TRUE(messages.boxes.empty());
 
   messages.debugLines.clear();
   EXPECT_EQ(asHost->Open(fixedText(FixedText::kSpCreatePixelOnlySizeError), 3, 0, -7), 0);
-  EXPECT_EQ(messages.debugLines, std::vector<std::string>{kWithoutVmLine});
+  EXPECT_EQ(messages.debugLines, Texts{kWithoutVmLine});
   ASSERT_EQ(messages.boxes.size(), 1u);
   EXPECT_EQ(messages.boxes[0].text,
             "SP_CreatePixelOnly\n\x83\x54\x83\x43\x83\x59\x8E\x77\x92\xE8\x83\x47\x83\x89\x81\x5B\n"
             "nSP     = 3\nnWidth  = 0\nnHeight = -7\n");
-  EXPECT_EQ(messages.boxes[0].caption, "");
-  EXPECT_EQ(messages.boxes[0].style, MessageBoxStyle::kSystemError);
+
+  // A VM without an error sink falls back to the message box too, without a debugger line.
+  FakeVM vm(nullptr);
+  reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
+  messages.debugLines.clear();
+  reporter->reportLiteral(fixedText(FixedText::kSpEnumArrayNotInt));
+  EXPECT_EQ(vm.serviceRequests, 1);
+  ASSERT_EQ(messages.boxes.size(), 2u);
+  EXPECT_EQ(messages.boxes[1].text, std::string(fixedText(FixedText::kSpEnumArrayNotInt)) + "\n");
+  for (const auto& box : messages.boxes) {
+    EXPECT_EQ(box.caption, "");
+    EXPECT_EQ(box.style, MessageBoxStyle::kSystemError);
+  }
+  EXPECT_TRUE(messages.debugLines.empty());
   reporter->Release();
 }
 
 TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
   CapturingMessageSink messages;
-  FakeErrorSink sink;
+  RecordingSink sink;
   FakeVM vm(&sink);
   CErrorMessage* reporter = CErrorMessage::create();
   reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
@@ -120,44 +208,19 @@ TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
 
   EXPECT_EQ(asHost->Open(fixedText(FixedText::kSpSetBlendRateBadArgument), 1, 256), 0);
   EXPECT_EQ(asHost->Open("%s", std::string(20000, 'x').c_str()), 0);
-  reporter->reportLiteral("100%");
-  reporter->reportLiteral("%s%d");
-  reporter->reportLiteral(nullptr);
+  for (const char* literal : {"100%", "%s%d", static_cast<const char*>(nullptr)}) reporter->reportLiteral(literal);
   reporter->reportLiteral(std::string(16382, 'y').c_str());
   reporter->reportLiteral(std::string(20000, 'z').c_str());
-
-  ASSERT_EQ(sink.texts.size(), 7u);
-  EXPECT_EQ(sink.texts[0], "SP_SetBlendRate\nnSP=1\nnBlendRate=256");
-  EXPECT_EQ(sink.texts[1], std::string(16383, 'x'));
-  EXPECT_EQ(sink.texts[2], "100%\n");
-  EXPECT_EQ(sink.texts[3], "%s%d\n");
-  EXPECT_EQ(sink.texts[4], "\n");
-  EXPECT_EQ(sink.texts[5], std::string(16382, 'y') + "\n");
-  EXPECT_EQ(sink.texts[6], std::string(16383, 'z'));  // the line feed falls beyond the cut
+  EXPECT_EQ(sink.texts, (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
+                               "\n", std::string(16382, 'y') + "\n",
+                               std::string(16383, 'z')}));  // the last line feed falls beyond the cut
   EXPECT_EQ(vm.serviceRequests, 7);
-  EXPECT_TRUE(messages.debugLines.empty());
-  EXPECT_TRUE(messages.boxes.empty());
+  EXPECT_TRUE(messages.debugLines.empty() && messages.boxes.empty());
 
   // Null format still only writes the debugger line, even with a VM.
   EXPECT_EQ(asHost->Open(nullptr), 0);
-  EXPECT_EQ(messages.debugLines, std::vector<std::string>{kWithoutFormatLine});
+  EXPECT_EQ(messages.debugLines, Texts{kWithoutFormatLine});
   EXPECT_EQ(sink.texts.size(), 7u);
-  reporter->Release();
-}
-
-TEST(CErrorMessage, VmWithoutErrorSinkFallsBackToMessageBox) {
-  CapturingMessageSink messages;
-  FakeVM vm(nullptr);
-  CErrorMessage* reporter = CErrorMessage::create();
-  reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-
-  reporter->reportLiteral(fixedText(FixedText::kSpEnumArrayNotInt));
-  EXPECT_EQ(vm.serviceRequests, 1);
-  ASSERT_EQ(messages.boxes.size(), 1u);
-  EXPECT_EQ(messages.boxes[0].text, std::string(fixedText(FixedText::kSpEnumArrayNotInt)) + "\n");
-  EXPECT_EQ(messages.boxes[0].caption, "");
-  EXPECT_EQ(messages.boxes[0].style, MessageBoxStyle::kSystemError);
-  EXPECT_TRUE(messages.debugLines.empty());
   reporter->Release();
 }
 
@@ -166,7 +229,6 @@ TEST(MessageBoxReporter, CaptionStyleAndCut) {
   EXPECT_FALSE(platform::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
   EXPECT_FALSE(platform::reportMessageBox("%s", std::string(20000, 'w').c_str()));
   EXPECT_FALSE(platform::reportMessageBox(nullptr));
-
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[0].text,
             "Direct3D\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83\x82\xCC\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94\x73"

@@ -38,6 +38,13 @@ class FrameLoop : public testing::EngineFixture {
   CVELM& engine() { return CVELM::instance(); }
   refhost::Timer& timer() { return host().kernel().timer(); }
   std::size_t blits() { return host().mainSurface().blits().size(); }
+  const std::uint8_t* screenPixel(int x, int y) { return host().mainSurface().GetPixelAddress(x, y); }
+  void advanceAndUpdate(int frames, std::uint32_t milliseconds) {
+    for (int i = 0; i < frames; ++i) {
+      timer().advance(milliseconds);
+      Update();
+    }
+  }
 
   // Runs `frames` drawn frames inside one window, the last one at 3000 ms, and answers the sleeps
   // of that last frame.
@@ -109,39 +116,30 @@ TEST_F(FrameLoop, EachDrawnFrameComposesBlitsAndKeepsTheBackScene) {
   ASSERT_EQ(SP_Create(1, 4, 4, 255, 0, 0, 255), 1);
   host().mainSurface().clearBlits();
   ASSERT_EQ(Update(), 1);
-  ASSERT_EQ(host().mainSurface().blits().size(), 1u);
+  ASSERT_EQ(blits(), 1u);
   const auto blit = host().mainSurface().blits()[0];
-  EXPECT_EQ(blit.x + blit.y, 0);
-  EXPECT_EQ(blit.width, 640);
-  EXPECT_EQ(blit.height, 480);
-  const std::uint8_t* red = host().mainSurface().GetPixelAddress(0, 0);
-  EXPECT_EQ(red[2], 254);  // 255 over black through an alpha of 255
-  EXPECT_EQ(host().mainSurface().GetPixelAddress(4, 0)[2], 0);
+  EXPECT_TRUE(blit.x == 0 && blit.y == 0 && blit.width == 640 && blit.height == 480);
+  EXPECT_EQ(screenPixel(0, 0)[2], 254);  // 255 over black through an alpha of 255
+  EXPECT_EQ(screenPixel(4, 0)[2], 0);
   EXPECT_EQ(host().drawPlugins().advances(), 1);
-  EXPECT_NE(CVELM::instance().core()->sprites.backScene.find(1), nullptr);
+  SpriteTableBlock& sprites = engine().core()->sprites;
+  EXPECT_NE(sprites.backScene.find(1), nullptr);
   // 640 x 480 pixels of clearing fill plus 16 blended, 4 bytes each, in KiB.
   EXPECT_EQ(Debug_GetFillRate(), (640 * 480 + 16) * 4 / 1024);
 
   EXPECT_EQ(KeepPreviousView_SetMode(0), 1);
   EXPECT_EQ(KeepPreviousView_GetMode(), 0);
-  EXPECT_EQ(CVELM::instance().core()->sprites.backScene.size(), 0u);
+  EXPECT_EQ(sprites.backScene.size(), 0u);
   ASSERT_EQ(Update(), 1);
-  EXPECT_EQ(CVELM::instance().core()->sprites.backScene.size(), 0u);
+  EXPECT_EQ(sprites.backScene.size(), 0u);
 }
 
 TEST_F(FrameLoop, FpsViewModesAndSwitches) {
-  for (int i = 0; i < 49; ++i) {
-    timer().advance(20);
-    Update();
-  }
+  advanceAndUpdate(49, 20);
   EXPECT_EQ(FPS_Get(), 0.0f);  // 980 ms: no figure yet
-  timer().advance(20);
-  Update();
+  advanceAndUpdate(1, 20);
   EXPECT_FLOAT_EQ(FPS_Get(), 50.0f);  // 50 frames in 1000 ms
-  for (int i = 0; i < 3; ++i) {
-    timer().advance(500);
-    Update();
-  }
+  advanceAndUpdate(3, 500);
   EXPECT_FLOAT_EQ(FPS_Get(), 2.0f);  // the next window: 2 frames in 1000 ms
   EXPECT_EQ(FPS_GetShow(), 0);
   FPS_SetShow(0x201);  // only the low byte counts
@@ -149,11 +147,10 @@ TEST_F(FrameLoop, FpsViewModesAndSwitches) {
 
   EXPECT_EQ(VIEW_GetMode(), 0);
   EXPECT_EQ(VIEW_SetMode(0), 1);
-  EXPECT_EQ(VIEW_SetMode(1), 0);  // no Direct3D plug-in service
-  EXPECT_EQ(VIEW_SetMode(7), 0);
+  EXPECT_EQ(VIEW_SetMode(1) + VIEW_SetMode(7), 0);  // no Direct3D plug-in service; no such mode
   EXPECT_EQ(VIEW_GetMode(), 0);
   VIEW_SetOffsetPos(10, -20);
-  EXPECT_EQ(CVELM::instance().core()->sprites.viewOffsetY, -20);
+  EXPECT_EQ(engine().core()->sprites.viewOffsetY, -20);
   DX_SetUsePower2Texture(1);
   EXPECT_EQ(DX_GetUsePower2Texture(), 1);
 }
@@ -171,14 +168,14 @@ TEST_F(FrameLoop, SoftwareTransitionsBlendFromTheBackSceneAndReportFailures) {
                                                     platform::utf8ToSjis("トランジションの終了に失敗しました")}));
 
   ASSERT_EQ(TRANS_Begin(1), 1);  // crossfade
-  const int framesBefore = CVELM::instance().framesInWindow;
+  const int framesBefore = engine().framesInWindow;
   ASSERT_EQ(TRANS_Update(0.0f), 1);
-  EXPECT_EQ(host().mainSurface().GetPixelAddress(10, 10)[0], 0);
+  EXPECT_EQ(screenPixel(10, 10)[0], 0);
   ASSERT_EQ(TRANS_Update(1.0f), 1);
-  EXPECT_EQ(host().mainSurface().GetPixelAddress(10, 10)[0], 199);
-  EXPECT_EQ(CVELM::instance().framesInWindow, framesBefore + 2);
+  EXPECT_EQ(screenPixel(10, 10)[0], 199);
+  EXPECT_EQ(engine().framesInWindow, framesBefore + 2);
   ASSERT_EQ(TRANS_End(), 1);
-  EXPECT_EQ(host().mainSurface().GetPixelAddress(10, 10)[0], 199);  // a normal frame was presented
+  EXPECT_EQ(screenPixel(10, 10)[0], 199);  // a normal frame was presented
   EXPECT_TRUE(takeErrors().empty());
 }
 

@@ -23,6 +23,7 @@ namespace {
 using testing::Bytes;
 using testing::pixelAt;
 using testing::testPixel;
+using Ints = std::vector<std::int32_t>;
 
 class ImageExports : public testing::EngineFixture {
  protected:
@@ -56,21 +57,17 @@ TEST_F(ImageExports, SetCgSharesTheCachedSurfaceAndReportsBadNumbers) {
   EXPECT_EQ(SP_SetCG(5, 0), 0);
   EXPECT_EQ(SP_SetCG(0, 100), 0);
   EXPECT_EQ(takeErrors(), (std::vector<std::string>{"nSP_SetCG\nnSP=5\nnCG=0\n", "nSP_SetCG\nnSP=0\nnCG=100\n"}));
-  EXPECT_EQ(SP_SetCG(1, 12), 0);
-  EXPECT_EQ(SP_IsUsing(1), 0);
+  EXPECT_EQ(SP_SetCG(1, 12) + SP_IsUsing(1), 0);
 
-  EXPECT_EQ(SP_SetPos(2, 7, 8), 1);
-  EXPECT_EQ(SP_SetCG(2, 100), 1);
-  EXPECT_EQ(SP_SetCG(3, 100), 1);  // creates sprite 3
-  EXPECT_EQ(SP_GetPosX(2), 7);
-  EXPECT_EQ(SP_GetWidth(3), 6);
-  EXPECT_EQ(SP_GetHeight(3), 4);
+  // Sprite 3 is created; sprite 2 keeps its place.
+  EXPECT_EQ(
+      (Ints{SP_SetPos(2, 7, 8), SP_SetCG(2, 100), SP_SetCG(3, 100), SP_GetPosX(2), SP_GetWidth(3), SP_GetHeight(3)}),
+      (Ints{1, 1, 1, 7, 6, 4}));
   EXPECT_EQ(spriteSurface(2), spriteSurface(3));
   EXPECT_EQ(pixelAt(spriteSurface(2), 5, 3), testPixel(5, 3, 1, 255));
   EXPECT_EQ(host().imageDecoder().decodeCalls(), 1);
   const CCGCache::Statistics figures = core().cgCache->statistics();
-  EXPECT_EQ(figures.entries, 1u);
-  EXPECT_EQ(figures.hits, 1u);
+  EXPECT_TRUE(figures.entries == 1 && figures.hits == 1);
   EXPECT_TRUE(takeErrors().empty());
 }
 
@@ -108,11 +105,8 @@ TEST_F(ImageExports, ThePackedArchiveLooseFilesAndTheArchiveFileAnswerExistenceA
   EXPECT_EQ(pixelAt(spriteSurface(1), 2, 2), testPixel(2, 2, 5, 255));  // from CG.zep
   for (std::int32_t cg : {100, 120, 150, 200}) EXPECT_EQ(CG_IsExist(cg), 1) << cg;
   EXPECT_EQ(CG_IsExist(201), 0);
-  EXPECT_EQ(CG_GetFormat(100), kImageFormatPng);
-  EXPECT_EQ(CG_GetFormat(120), kImageFormatBmp);
-  EXPECT_EQ(CG_GetFormat(150), -1);
-  EXPECT_EQ(CG_GetFormat(200), -1);
-  EXPECT_EQ(CG_GetFormat(201), -1);
+  EXPECT_EQ((Ints{CG_GetFormat(100), CG_GetFormat(120), CG_GetFormat(150), CG_GetFormat(200), CG_GetFormat(201)}),
+            (Ints{kImageFormatPng, kImageFormatBmp, -1, -1, -1}));
   ASSERT_EQ(SP_SetCG(2, 200), 1);
   EXPECT_EQ(pixelAt(spriteSurface(2), 1, 1), testPixel(1, 1, 4, 255));
 
@@ -120,9 +114,7 @@ TEST_F(ImageExports, ThePackedArchiveLooseFilesAndTheArchiveFileAnswerExistenceA
   host().setCgArchivePath("");
   ASSERT_TRUE(rebindEngine());
   EXPECT_STREQ(core().cgArchiveFile->GetDataFileName(0), "dummy_cg.dat");
-  EXPECT_EQ(CG_IsExist(120), 0);
-  EXPECT_EQ(SP_SetCG(1, 120), 0);
-  EXPECT_EQ(CG_IsExist(150), 1);
+  EXPECT_EQ((Ints{CG_IsExist(120), SP_SetCG(1, 120), CG_IsExist(150)}), (Ints{0, 0, 1}));
 }
 
 TEST_F(ImageExports, CutCgClipsToTheCgAndKeepsItsKind) {
@@ -134,16 +126,13 @@ TEST_F(ImageExports, CutCgClipsToTheCgAndKeepsItsKind) {
   EXPECT_FALSE(spriteSurface(1)->HasAMap());
 
   ASSERT_EQ(SP_SetCutCG(2, 100, 630, -2, 50, 4), 1);
-  EXPECT_EQ(SP_GetWidth(2), 10);
-  EXPECT_EQ(SP_GetHeight(2), 2);
+  EXPECT_EQ((Ints{SP_GetWidth(2), SP_GetHeight(2)}), (Ints{10, 2}));
   EXPECT_EQ(pixelAt(spriteSurface(2), 0, 0), testPixel(630, 0, 9, 255));
   EXPECT_EQ(pixelAt(spriteSurface(2), 9, 1), testPixel(639, 1, 9, 255));
 
-  EXPECT_EQ(SP_SetCutCG(3, 100, 640, 0, 50, 8), 0);
-  EXPECT_EQ(SP_SetCutCG(3, 100, INT_MIN, 0, INT_MAX, 8), 0);
-  EXPECT_EQ(SP_SetCutCG(3, 100, INT_MAX, 0, INT_MAX, 8), 0);
-  EXPECT_EQ(SP_SetCutCG(3, 100, 0, 0, 10, 0), 0);
-  EXPECT_EQ(SP_IsUsing(3), 0);
+  EXPECT_EQ((Ints{SP_SetCutCG(3, 100, 640, 0, 50, 8), SP_SetCutCG(3, 100, INT_MIN, 0, INT_MAX, 8),
+                  SP_SetCutCG(3, 100, INT_MAX, 0, INT_MAX, 8), SP_SetCutCG(3, 100, 0, 0, 10, 0), SP_IsUsing(3)}),
+            Ints(5, 0));
   ASSERT_EQ(SP_SetCutCG(3, 100, 10, 0, INT_MAX, INT_MAX), 1);  // x + width beyond 32 bits
   EXPECT_EQ(SP_GetWidth(3), 630);
   EXPECT_EQ(SP_SetCutCG(4, 101, 0, 0, 1, 1), 0);
@@ -154,8 +143,7 @@ TEST_F(ImageExports, CutCgClipsToTheCgAndKeepsItsKind) {
   *alphaOnly->GetAMapAddress(2, 1) = 77;
   core().cgCache->Register(300, alphaOnly.get());
   ASSERT_EQ(SP_SetCutCG(5, 300, 1, 1, 2, 2), 1);
-  EXPECT_FALSE(spriteSurface(5)->HasPixel());
-  EXPECT_TRUE(spriteSurface(5)->HasAMap());
+  EXPECT_TRUE(!spriteSurface(5)->HasPixel() && spriteSurface(5)->HasAMap());
   EXPECT_EQ(*spriteSurface(5)->GetAMapAddress(1, 0), 77);
   EXPECT_TRUE(takeErrors().empty());
 }
@@ -212,18 +200,15 @@ TEST_F(ImageExports, SaveCgWaitsForTheEncoderAndNeverDestroysAnExistingFile) {
   refhost::VMString old("old.png");
   Ref<ISurface> alphaOnly = Ref<ISurface>::adopt(host().surfaceFactory().CreateAMapOnly(2, 2));
   ASSERT_EQ(Sprite_SetSurface(2, alphaOnly.get()), 1);
-  EXPECT_EQ(SP_SaveCG(2, &old), 0);
-  EXPECT_EQ(SP_CreateCustom(3), 1);
-  EXPECT_EQ(SP_SaveCG(3, &old), 0);
-  EXPECT_EQ(SP_SaveCG(4, &old), 0);
-  EXPECT_EQ(SP_SaveCG(0, &old), 0);
-  EXPECT_EQ(SP_SaveCG(1, nullptr), 0);
+  ASSERT_EQ(SP_CreateCustom(3), 1);
+  EXPECT_EQ(
+      (Ints{SP_SaveCG(2, &old), SP_SaveCG(3, &old), SP_SaveCG(4, &old), SP_SaveCG(0, &old), SP_SaveCG(1, nullptr)}),
+      Ints(5, 0));
   EXPECT_EQ(platform::readWholeFile("old.png"), (Bytes{'o', 'l', 'd'}));
 
   // A file given by path decodes onto a sprite, uncached.
   refhost::VMString missing("nothing.png");
-  EXPECT_EQ(SP_SetCGFromFile(6, &missing), 0);
-  EXPECT_EQ(SP_SetCGFromFile(6, nullptr), 0);
+  EXPECT_EQ(SP_SetCGFromFile(6, &missing) + SP_SetCGFromFile(6, nullptr), 0);
   ASSERT_EQ(SP_SetCGFromFile(6, &name), 1);
   EXPECT_EQ(SP_GetWidth(6), 5);
   EXPECT_EQ(core().cgCache->statistics().entries, 0u);
@@ -244,11 +229,9 @@ TEST_F(ImageExports, BlendAMapBinCopiesColourWhereTheSourceIsOpaqueEnough) {
     }
     return copied;
   };
-  EXPECT_EQ(copiedColumns(0), "1111");
-  EXPECT_EQ(copiedColumns(-5), "1111");
-  EXPECT_EQ(copiedColumns(100), "0111");
-  EXPECT_EQ(copiedColumns(255), "0001");
-  EXPECT_EQ(copiedColumns(300), "0001");
+  EXPECT_EQ((std::vector<std::string>{copiedColumns(0), copiedColumns(-5), copiedColumns(100), copiedColumns(255),
+                                      copiedColumns(300)}),
+            (std::vector<std::string>{"1111", "1111", "0111", "0001", "0001"}));
 
   // A source start at sx = -3 moves the destination start 3 columns right.
   ASSERT_EQ(SP_Create(3, 10, 1, 0, 0, 0, 255), 1);
@@ -259,10 +242,10 @@ TEST_F(ImageExports, BlendAMapBinCopiesColourWhereTheSourceIsOpaqueEnough) {
     EXPECT_EQ(pixelAt(spriteSurface(3), x, 0) & 0xFF, x >= 3 && x < 6 ? static_cast<std::uint32_t>(x - 2) : 0u) << x;
   // Destination clipping at both ends, then nothing left.
   EXPECT_EQ(CG_BlendAMapBin(3, -2, 0, 4, 0, 0, 20, 5, 0), 1);
-  EXPECT_EQ(pixelAt(spriteSurface(3), 0, 0) & 0xFF, 3u);
-  EXPECT_EQ(pixelAt(spriteSurface(3), 7, 0) & 0xFF, 10u);
-  EXPECT_EQ(CG_BlendAMapBin(3, 0, 0, 4, 10, 0, 5, 1, 0), 0);
-  EXPECT_EQ(CG_BlendAMapBin(3, INT_MIN, INT_MIN, 4, INT_MAX, INT_MAX, INT_MAX, INT_MAX, 0), 0);
+  EXPECT_TRUE((pixelAt(spriteSurface(3), 0, 0) & 0xFF) == 3u && (pixelAt(spriteSurface(3), 7, 0) & 0xFF) == 10u);
+  EXPECT_EQ(CG_BlendAMapBin(3, 0, 0, 4, 10, 0, 5, 1, 0) +
+                CG_BlendAMapBin(3, INT_MIN, INT_MIN, 4, INT_MAX, INT_MAX, INT_MAX, INT_MAX, 0),
+            0);
 
   // On a sprite showing a cached CG only that sprite changes.
   useArchiveFile({{100, "png", png(4, 1, 5)}});
@@ -284,13 +267,11 @@ TEST_F(ImageExports, RotateRgbTurnsTheChannelsOfTheClippedRectangle) {
     CG_RotateRGB(1, 0, 0, 3, 2, turns);
     return pixelAt(spriteSurface(1), 2, 1);
   };
-  EXPECT_EQ(rotated(1), 0x28140A1Eu);  // (30, 10, 20, 40)
-  EXPECT_EQ(rotated(2), 0x280A1E14u);  // (20, 30, 10, 40)
-  EXPECT_EQ(rotated(-1), rotated(2));
-  EXPECT_EQ(rotated(-2), rotated(2));
-  EXPECT_EQ(rotated(3), 0x281E140Au);
-  EXPECT_EQ(rotated(-3), 0x281E140Au);
-  EXPECT_EQ(rotated(INT_MIN), rotated(2));  // INT_MIN % 3 == -2
+  // One turn gives (30, 10, 20, 40), two (20, 30, 10, 40); negative turns count backwards and INT_MIN % 3 == -2.
+  const std::pair<std::int32_t, std::uint32_t> turns[] = {{1, 0x28140A1Eu},      {2, 0x280A1E14u}, {-1, 0x280A1E14u},
+                                                          {-2, 0x280A1E14u},     {3, 0x281E140Au}, {-3, 0x281E140Au},
+                                                          {INT_MIN, 0x280A1E14u}};
+  for (const auto& [count, expected] : turns) EXPECT_EQ(rotated(count), expected) << count;
 
   SP_Create(1, 3, 2, 30, 20, 10, 40);
   for (int i = 0; i < 3; ++i) CG_RotateRGB(1, 0, 0, 3, 2, 1);
@@ -299,8 +280,7 @@ TEST_F(ImageExports, RotateRgbTurnsTheChannelsOfTheClippedRectangle) {
   EXPECT_EQ(pixelAt(spriteSurface(1), 0, 1), 0x28140A1Eu);
   EXPECT_EQ(pixelAt(spriteSurface(1), 1, 1), 0x281E140Au);
   EXPECT_EQ(pixelAt(spriteSurface(1), 0, 0), 0x281E140Au);
-  EXPECT_EQ(CG_RotateRGB(1, 3, 0, 5, 5, 1), 0);
-  EXPECT_EQ(CG_RotateRGB(1, INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1), 0);
+  EXPECT_EQ(CG_RotateRGB(1, 3, 0, 5, 5, 1) + CG_RotateRGB(1, INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1), 0);
 }
 
 TEST_F(ImageExports, PixelUtilitiesReportUnusableSpritesAndRefuseOtherDepths) {
@@ -316,9 +296,9 @@ TEST_F(ImageExports, PixelUtilitiesReportUnusableSpritesAndRefuseOtherDepths) {
   ASSERT_EQ(Sprite_SetSurface(7, narrow.get()), 1);
   narrow.reset();
   *Sprite_GetWritableSurface(7)->GetPixelAddress(0, 0) = 5;
-  EXPECT_EQ(CG_RotateRGB(7, 0, 0, 2, 2, 1), 0);
-  EXPECT_EQ(CG_BlendAMapBin(7, 0, 0, 1, 0, 0, 2, 2, 0), 0);
-  EXPECT_EQ(CG_BlendAMapBin(1, 0, 0, 7, 0, 0, 2, 2, 0), 0);
+  EXPECT_EQ((Ints{CG_RotateRGB(7, 0, 0, 2, 2, 1), CG_BlendAMapBin(7, 0, 0, 1, 0, 0, 2, 2, 0),
+                  CG_BlendAMapBin(1, 0, 0, 7, 0, 0, 2, 2, 0)}),
+            Ints(3, 0));
   EXPECT_EQ(*spriteSurface(7)->GetPixelAddress(0, 0), 5);
   // A source without alpha map ends the operation silently.
   ASSERT_EQ(SP_CreatePixelOnly(6, 2, 2), 1);
@@ -329,15 +309,10 @@ TEST_F(ImageExports, PixelUtilitiesReportUnusableSpritesAndRefuseOtherDepths) {
   CVELM::instance().teardown();
   refhost::VMString name("x.png");
   refhost::VMStruct metrics(std::vector<refhost::VMStruct::Member>(7));
-  EXPECT_EQ(SP_SetCG(1, 1), 0);
-  EXPECT_EQ(SP_SetCutCG(1, 1, 0, 0, 1, 1), 0);
-  EXPECT_EQ(SP_SetCGFromFile(1, &name), 0);
-  EXPECT_EQ(SP_SaveCG(1, &name), 0);
-  EXPECT_EQ(CG_IsExist(1), 0);
-  EXPECT_EQ(CG_GetMetrics(1, &metrics), 0);
-  EXPECT_EQ(CG_GetFormat(1), -1);
-  EXPECT_EQ(CG_BlendAMapBin(1, 0, 0, 1, 0, 0, 1, 1, 0), 0);
-  EXPECT_EQ(CG_RotateRGB(1, 0, 0, 1, 1, 1), 0);
+  EXPECT_EQ((Ints{SP_SetCG(1, 1), SP_SetCutCG(1, 1, 0, 0, 1, 1), SP_SetCGFromFile(1, &name), SP_SaveCG(1, &name),
+                  CG_IsExist(1), CG_GetMetrics(1, &metrics), CG_GetFormat(1),
+                  CG_BlendAMapBin(1, 0, 0, 1, 0, 0, 1, 1, 0), CG_RotateRGB(1, 0, 0, 1, 1, 1), SP_RenderView(1)}),
+            (Ints{0, 0, 0, 0, 0, 0, -1, 0, 0, 0}));
 }
 
 }  // namespace

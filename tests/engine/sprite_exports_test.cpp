@@ -19,41 +19,29 @@ namespace tamblet {
 namespace {
 
 using testing::callSlot;
+using Ints = std::vector<std::int32_t>;
 
 class SpriteExports : public testing::EngineFixture {
  protected:
   // The pixel (B, G, R, A) of a sprite's surface.
-  static std::vector<int> pixel(std::int32_t sprite, int x, int y) {
-    ISurface* surface = Sprite_GetConstSurface(sprite);
-    const std::uint8_t* p = surface->GetPixelAddress(x, y);
+  static Ints pixel(std::int32_t sprite, int x, int y) {
+    const std::uint8_t* p = Sprite_GetConstSurface(sprite)->GetPixelAddress(x, y);
     return {p[0], p[1], p[2], p[3]};
   }
 };
 
 TEST_F(SpriteExports, SettersCreateSpritesWithStartValuesWhileFindersAnswerDefaults) {
   EXPECT_EQ(SP_SetPos(5, 10, 20), 1);
-  EXPECT_EQ(SP_IsUsing(5), 1);
-  EXPECT_EQ(SP_GetPosX(5), 10);
-  EXPECT_EQ(SP_GetPosY(5), 20);
-  EXPECT_EQ(SP_GetShow(5), 1);
-  EXPECT_EQ(SP_GetBlendRate(5), 255);
-  EXPECT_EQ(SP_GetZ(5), 0);
-  EXPECT_EQ(SP_GetWidth(5), 0);
-  EXPECT_EQ(SP_GetBrightness(5), 255);
-  EXPECT_EQ(Sprite_GetTextureFilterType(5), 1);
-  EXPECT_EQ(SP_GetAlphaClipperSpriteNumber(5), -1);
+  EXPECT_EQ(
+      (Ints{SP_IsUsing(5), SP_GetPosX(5), SP_GetPosY(5), SP_GetShow(5), SP_GetBlendRate(5), SP_GetZ(5), SP_GetWidth(5),
+            SP_GetBrightness(5), Sprite_GetTextureFilterType(5), SP_GetAlphaClipperSpriteNumber(5)}),
+      (Ints{1, 10, 20, 1, 255, 0, 0, 255, 1, -1}));
 
   // Find-only exports neither create nor report.
-  EXPECT_EQ(SP_SetMultipleColor(9, 1, 2, 3), 0);
-  EXPECT_EQ(SP_SetAddColor(9, 1, 2, 3, 4), 0);
-  EXPECT_EQ(Sprite_SetTextureFilerType(9, 0), 0);
-  EXPECT_EQ(SP_SetAlphaClipperSpriteNumber(9, 3), 0);
-  EXPECT_EQ(SP_Suspend(9), 0);
-  EXPECT_EQ(SP_Resume(9), 0);
-  EXPECT_EQ(SP_Delete(9), 0);
-  EXPECT_EQ(SP_IsUsing(9), 0);
-  EXPECT_EQ(Sprite_GetTextureFilterType(9), 1);
-  EXPECT_EQ(SP_GetAlphaClipperSpriteNumber(9), -1);
+  EXPECT_EQ((Ints{SP_SetMultipleColor(9, 1, 2, 3), SP_SetAddColor(9, 1, 2, 3, 4), Sprite_SetTextureFilerType(9, 0),
+                  SP_SetAlphaClipperSpriteNumber(9, 3), SP_Suspend(9), SP_Resume(9), SP_Delete(9), SP_IsUsing(9),
+                  Sprite_GetTextureFilterType(9), SP_GetAlphaClipperSpriteNumber(9)}),
+            (Ints{0, 0, 0, 0, 0, 0, 0, 0, 1, -1}));
   EXPECT_EQ(Sprite_GetConstSurface(9), nullptr);
   EXPECT_EQ(Sprite_GetWritableSurface(9), nullptr);
 
@@ -85,27 +73,19 @@ TEST_F(SpriteExports, SettersCreateSpritesWithStartValuesWhileFindersAnswerDefau
 }
 
 TEST_F(SpriteExports, ArgumentChecksReportTheirTextsAndChangeNothing) {
-  EXPECT_EQ(SP_SetX(0, 10), 0);
-  EXPECT_EQ(SP_SetY(-1, 3), 0);
-  EXPECT_EQ(SP_SetPos(0, 1, 2), 0);
-  EXPECT_EQ(SP_SetZ(1, -1), 0);
-  EXPECT_EQ(SP_SetBlendRate(1, 256), 0);
-  EXPECT_EQ(SP_SetBlendRate(1, -1), 0);
-  EXPECT_EQ(SP_SetBrightness(1, 300), 0);
-  EXPECT_EQ(SP_SetShow(0, 0x100), 0);  // only the low byte counts: false
-  EXPECT_EQ(SP_SetShow(0, 7), 0);
-  EXPECT_EQ(SP_SetDrawMethod(0, 3), 0);
-  EXPECT_EQ(SP_Delete(0), 0);
-  EXPECT_EQ(SP_IsPtIn(0, 4, 5), 0);
-  EXPECT_EQ(SP_IsPtInRect(-2, 4, 5), 0);
+  // SP_SetShow takes only the low byte of its switch: 0x100 is false.
+  EXPECT_EQ((Ints{SP_SetX(0, 10), SP_SetY(-1, 3), SP_SetPos(0, 1, 2), SP_SetZ(1, -1), SP_SetBlendRate(1, 256),
+                  SP_SetBlendRate(1, -1), SP_SetBrightness(1, 300), SP_SetShow(0, 0x100), SP_SetShow(0, 7),
+                  SP_SetDrawMethod(0, 3), SP_Delete(0), SP_IsPtIn(0, 4, 5), SP_IsPtInRect(-2, 4, 5)}),
+            Ints(13, 0));
   EXPECT_EQ(SP_Count(), 0);
-  EXPECT_EQ(takeErrors(), (std::vector<std::string>{
-                              "SP_SetX\nnSP=0\nnX=10\n", "SP_SetY\nnSP=-1\nnY=3\n", "SP_SetPos\nnSP=0\nx=1\ny=2\n",
-                              "SP_SetZ\nnSP=1\nnZ=-1\n", "SP_SetBlendRate\nnSP=1\nnBlendRate=256",
-                              "SP_SetBlendRate\nnSP=1\nnBlendRate=-1", "SP_SetBrightness\nnSP=1\nnBrightness=300",
-                              "SP_Show\nnSP=0\nbShow=0\n", "SP_Show\nnSP=0\nbShow=1\n",
-                              "SP_SetDrawMethod\nnSP=0\nnMethod=3\n", "SP_Delete\nnSP=0\n",
-                              "SP_IsPtIn\nnSP=0\nx=4\ny=5\n", "SP_IsPtInRect\nnSP=-2\nx=4\ny=5\n"}));
+  EXPECT_EQ(takeErrors(),
+            (std::vector<std::string>{
+                "SP_SetX\nnSP=0\nnX=10\n", "SP_SetY\nnSP=-1\nnY=3\n", "SP_SetPos\nnSP=0\nx=1\ny=2\n",
+                "SP_SetZ\nnSP=1\nnZ=-1\n", "SP_SetBlendRate\nnSP=1\nnBlendRate=256",
+                "SP_SetBlendRate\nnSP=1\nnBlendRate=-1", "SP_SetBrightness\nnSP=1\nnBrightness=300",
+                "SP_Show\nnSP=0\nbShow=0\n", "SP_Show\nnSP=0\nbShow=1\n", "SP_SetDrawMethod\nnSP=0\nnMethod=3\n",
+                "SP_Delete\nnSP=0\n", "SP_IsPtIn\nnSP=0\nx=4\ny=5\n", "SP_IsPtInRect\nnSP=-2\nx=4\ny=5\n"}));
 
   // The edges that pass: rate 0 and 255, Z 0.
   EXPECT_EQ(SP_SetBlendRate(1, 0) + SP_SetBlendRate(1, 255) + SP_SetZ(1, 0), 3);
@@ -123,10 +103,9 @@ TEST_F(SpriteExports, CreateFillsColourAndAlphaAndKeepsTheRestOfAnExistingSprite
 
   ASSERT_EQ(SP_SetPos(3, 40, 50) + SP_SetZ(3, 7) + SP_SetBlendRate(3, 99) + SP_SetShow(3, 0), 4);
   ASSERT_EQ(SP_Create(3, 16, 8, 200, 100, 50, 128), 1);
-  EXPECT_EQ(SP_GetWidth(3), 16);
-  EXPECT_EQ(SP_GetHeight(3), 8);
-  EXPECT_EQ(SP_GetPosX(3) + SP_GetZ(3) + SP_GetBlendRate(3) + SP_GetShow(3), 40 + 7 + 99 + 0);
-  EXPECT_EQ(pixel(3, 15, 7), (std::vector<int>{50, 100, 200, 128}));
+  EXPECT_EQ((Ints{SP_GetWidth(3), SP_GetHeight(3), SP_GetPosX(3), SP_GetZ(3), SP_GetBlendRate(3), SP_GetShow(3)}),
+            (Ints{16, 8, 40, 7, 99, 0}));
+  EXPECT_EQ(pixel(3, 15, 7), (Ints{50, 100, 200, 128}));
   EXPECT_EQ(SP_ExistAlpha(3), 1);
 
   ASSERT_EQ(SP_CreatePixelOnly(-1, 2, 2), 1);  // the number is not validated
@@ -147,7 +126,7 @@ TEST_F(SpriteExports, CreateFillsColourAndAlphaAndKeepsTheRestOfAnExistingSprite
 TEST_F(SpriteExports, WritableSurfacesAreCopiedOnlyWhenShared) {
   ASSERT_EQ(SP_Create(1, 4, 4, 9, 9, 9, 255), 1);
   ISurface* own = Sprite_GetConstSurface(1);
-  EXPECT_EQ(Sprite_GetWritableSurface(1), own);  // sole holder: the surface itself
+  EXPECT_EQ(Sprite_GetWritableSurface(1), own);                      // sole holder: the surface itself
   EXPECT_EQ(Sprite_SetSurface(1, Sprite_GetWritableSurface(1)), 1);  // handing it back keeps it alive
   EXPECT_EQ(Sprite_GetConstSurface(1), own);
 
@@ -173,12 +152,14 @@ TEST_F(SpriteExports, EnumChecksTheArrayInOrderAndAlwaysAnswersTheCount) {
   EXPECT_EQ(SP_Enum(&shortInts), 5);
   EXPECT_EQ(SP_Enum(nullptr), 5);
   EXPECT_EQ(shortInts.values(), (std::vector<std::int32_t>(4, 0)));
-  EXPECT_EQ(takeErrors(),
-            (std::vector<std::string>{
-                platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n"),
-                platform::utf8ToSjis("SP_Enumの引数はintの配列でなければならない\n"),
-                platform::utf8ToSjis("SP_Enumに渡す配列が必要個数分確保されていない\n必要な個数を取得するには、SP_Count()を呼び出す\n\n"),
-                platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n")}));
+  EXPECT_EQ(
+      takeErrors(),
+      (std::vector<std::string>{
+          platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n"),
+          platform::utf8ToSjis("SP_Enumの引数はintの配列でなければならない\n"),
+          platform::utf8ToSjis(
+              "SP_Enumに渡す配列が必要個数分確保されていない\n必要な個数を取得するには、SP_Count()を呼び出す\n\n"),
+          platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n")}));
   EXPECT_EQ(SP_Enum(&ints), 5);
   EXPECT_EQ(ints.values(), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 99, 0}));
 
@@ -193,10 +174,7 @@ TEST_F(SpriteExports, UnusedNumbersAndMaxZ) {
   EXPECT_EQ(SP_GetUnuseNum(7), 7);
   EXPECT_EQ(SP_GetMaxZ(), 0);
   for (int n : {1, 2, 3, 5}) SP_SetPos(n, 0, 0);
-  EXPECT_EQ(SP_GetUnuseNum(1), 4);
-  EXPECT_EQ(SP_GetUnuseNum(4), 4);
-  EXPECT_EQ(SP_GetUnuseNum(5), 6);
-  EXPECT_EQ(SP_GetUnuseNum(0), 0);
+  EXPECT_EQ((Ints{SP_GetUnuseNum(1), SP_GetUnuseNum(4), SP_GetUnuseNum(5), SP_GetUnuseNum(0)}), (Ints{4, 4, 6, 0}));
   SP_SetZ(1, 10);
   SP_SetZ(2, 20);
   SP_SetShow(2, 0);
@@ -211,17 +189,15 @@ TEST_F(SpriteExports, HitTestsUseTheSurfaceRectangleAndAlpha) {
   EXPECT_EQ(SP_IsPtIn(1, 120, 50) + SP_IsPtIn(1, 100, 60) + SP_IsPtIn(1, INT_MAX, INT_MIN), 0);
   Sprite_GetWritableSurface(1)->GetPixelAddress(0, 0)[3] = 0;
   Sprite_GetWritableSurface(1)->GetPixelAddress(1, 0)[3] = 1;
-  EXPECT_EQ(SP_IsPtIn(1, 100, 50), 0);
-  EXPECT_EQ(SP_IsPtInRect(1, 100, 50), 1);
-  EXPECT_EQ(SP_IsPtIn(1, 101, 50), 1);
-  EXPECT_EQ(SP_GetAMapValue(1, 1, 0), 1);
-  EXPECT_EQ(SP_GetAMapValue(1, -1, 0), -1);
+  EXPECT_EQ((Ints{SP_IsPtIn(1, 100, 50), SP_IsPtInRect(1, 100, 50), SP_IsPtIn(1, 101, 50), SP_GetAMapValue(1, 1, 0),
+                  SP_GetAMapValue(1, -1, 0)}),
+            (Ints{0, 1, 1, 1, -1}));
 
   std::int32_t r = -5, g = -5, b = -5;
   EXPECT_EQ(SP_GetPixelValue(1, -1, 0, &r, &g, &b), 0);
-  EXPECT_EQ(r + g + b, -15);
+  EXPECT_EQ((Ints{r, g, b}), (Ints{-5, -5, -5}));
   EXPECT_EQ(SP_GetPixelValue(1, 2, 2, &r, &g, &b), 1);
-  EXPECT_EQ(r + g + b, 0);
+  EXPECT_EQ((Ints{r, g, b}), (Ints{0, 0, 0}));
   EXPECT_EQ(SP_GetPixelValue(1, 2, 2, nullptr, &g, &b), 0);
 
   ASSERT_EQ(SP_CreatePixelOnly(2, 4, 4), 1);

@@ -19,63 +19,54 @@
 namespace tamblet {
 namespace {
 
+using Ints = std::vector<std::int32_t>;
+using Strings = std::vector<std::string>;
+
 class UtilityExports : public testing::EngineFixture {
  protected:
   CVELM& engineObject() { return CVELM::instance(); }
   refhost::Input& input() { return host().kernel().input(); }
 
-  static std::string hankaku(std::int32_t value, std::int32_t width, std::int32_t zeroPadding) {
+  // What an export writes into a string that held "unchanged".
+  template <class Export, class... Args>
+  static std::string written(Export exported, Args... args) {
     refhost::VMString out("unchanged");
-    IntToHankaku(&out, value, width, zeroPadding);
+    exported(&out, args...);
     return out.bytes();
   }
-  static std::string zenkaku(std::int32_t value, std::int32_t width, std::int32_t zeroPadding) {
-    refhost::VMString out("unchanged");
-    IntToZenkaku(&out, value, width, zeroPadding);
-    return out.bytes();
+  static std::string hankaku(std::int32_t value, std::int32_t width, std::int32_t zero) {
+    return written(IntToHankaku, value, width, zero);
   }
-  std::string funcStack(std::int32_t depth) {
-    refhost::VMString out("unchanged");
-    Debug_GetFuncStack(&out, depth);
-    return out.bytes();
+  static std::string zenkaku(std::int32_t value, std::int32_t width, std::int32_t zero) {
+    return written(IntToZenkaku, value, width, zero);
   }
+  static std::string funcStack(std::int32_t depth) { return written(Debug_GetFuncStack, depth); }
 };
 
 // Full-width forms: digits 0x82 0x4F.., minus 0x81 0x7C, space 0x81 0x40.
 const std::string kZero = "\x82\x4F", kTwo = "\x82\x51", kFour = "\x82\x53", kMinus = "\x81\x7C", kSpace = "\x81\x40";
 
 TEST_F(UtilityExports, NumbersArePaddedAsTheTablesSay) {
-  EXPECT_EQ(hankaku(42, -1, 0), "42");
-  EXPECT_EQ(hankaku(42, 5, 0), "   42");
-  EXPECT_EQ(hankaku(42, 5, 1), "00042");
-  EXPECT_EQ(hankaku(-42, 5, 0), "  -42");
-  EXPECT_EQ(hankaku(-42, 5, 1), "-0042");
-  EXPECT_EQ(hankaku(-42, 2, 1), "-42");
-  EXPECT_EQ(hankaku(12345, 3, 1), "12345");
-  EXPECT_EQ(hankaku(-5, 1, 1), "-5");
-  EXPECT_EQ(hankaku(-5, 2, 1), "-5");
-  EXPECT_EQ(hankaku(-5, 3, 1), "-05");
-  EXPECT_EQ(hankaku(42, 5, 0x100), "   42");  // only the low byte of the switch counts
-  EXPECT_EQ(hankaku(INT_MIN, -1, 0), "-2147483648");
-  EXPECT_EQ(hankaku(INT_MIN, 12, 1), "-02147483648");
-  EXPECT_EQ(hankaku(INT_MIN, 13, 0), "  -2147483648");
-  EXPECT_EQ(hankaku(INT_MAX, 1, 1), "2147483647");
+  // Only the low byte of the zero-padding switch counts: 0x100 pads with spaces.
+  EXPECT_EQ(
+      (Strings{hankaku(42, -1, 0), hankaku(42, 5, 0), hankaku(42, 5, 1), hankaku(-42, 5, 0), hankaku(-42, 5, 1),
+               hankaku(-42, 2, 1), hankaku(12345, 3, 1), hankaku(-5, 2, 1), hankaku(-5, 3, 1), hankaku(42, 5, 0x100),
+               hankaku(INT_MIN, -1, 0), hankaku(INT_MIN, 12, 1), hankaku(INT_MIN, 13, 0), hankaku(INT_MAX, 1, 1)}),
+      (Strings{"42", "   42", "00042", "  -42", "-0042", "-42", "12345", "-5", "-05", "   42", "-2147483648",
+               "-02147483648", "  -2147483648", "2147483647"}));
 
-  EXPECT_EQ(zenkaku(0, 3, 1), kZero + kZero + kZero);
-  EXPECT_EQ(zenkaku(0, 3, 1).size(), 6u);
-  EXPECT_EQ(zenkaku(-42, 5, 1), kMinus + kZero + kZero + kFour + kTwo);
-  EXPECT_EQ(zenkaku(-42, 5, 0), kSpace + kSpace + kMinus + kFour + kTwo);
-  EXPECT_EQ(zenkaku(-42, 2, 1), kMinus + kFour + kTwo);
-  EXPECT_EQ(zenkaku(42, -1, 0), kFour + kTwo);
+  EXPECT_EQ((Strings{zenkaku(0, 3, 1), zenkaku(-42, 5, 1), zenkaku(-42, 5, 0), zenkaku(-42, 2, 1), zenkaku(42, -1, 0)}),
+            (Strings{kZero + kZero + kZero, kMinus + kZero + kZero + kFour + kTwo,
+                     kSpace + kSpace + kMinus + kFour + kTwo, kMinus + kFour + kTwo, kFour + kTwo}));
   EXPECT_EQ(zenkaku(INT_MIN, -1, 0),
             "\x81\x7C\x82\x51\x82\x50\x82\x53\x82\x56\x82\x53\x82\x57\x82\x52\x82\x55\x82\x53\x82\x57");
 
   // A large width is built in full; one beyond what the library allocates leaves out as it was.
   EXPECT_EQ(hankaku(1, 1000, 1), std::string(999, '0') + "1");
-  EXPECT_EQ(hankaku(1, INT_MAX, 1), "unchanged");
-  EXPECT_EQ(hankaku(-1, INT_MAX, 0), "unchanged");
-  EXPECT_EQ(zenkaku(1, INT_MAX, 0), "unchanged");
-  EXPECT_EQ(zenkaku(-1, INT_MAX - 1, 1), "unchanged");
+  for (std::int32_t width : {INT_MAX, INT_MAX - 1}) {
+    EXPECT_EQ(hankaku(1, width, 1) + hankaku(-1, width, 0), "unchangedunchanged");
+    EXPECT_EQ(zenkaku(1, width, 0) + zenkaku(-1, width, 1), "unchangedunchanged");
+  }
   IntToHankaku(nullptr, 1, 5, 1);  // no string: nothing happens
 
   // The limit itself is built; one character more is refused.
@@ -91,30 +82,22 @@ TEST_F(UtilityExports, NumbersArePaddedAsTheTablesSay) {
 TEST_F(UtilityExports, StringPopFrontTakesOneCharacterWithoutReadingPastTheText) {
   refhost::VMString out("old");
   refhost::VMString source("\x82\xA0\x95\x5C\x82\xA4");  // three double-byte characters, one with a 0x5C trail
-  EXPECT_EQ(StringPopFront(&out, &source), 2);
-  EXPECT_EQ(out.bytes(), "\x82\xA0");
-  EXPECT_EQ(source.bytes(), "\x95\x5C\x82\xA4");
-  EXPECT_EQ(StringPopFront(&out, &source), 2);
-  EXPECT_EQ(out.bytes(), "\x95\x5C");
-  EXPECT_EQ(source.bytes(), "\x82\xA4");
-
+  auto pop = [&](refhost::VMString* from) {
+    const std::int32_t taken = StringPopFront(&out, from);
+    return std::to_string(taken) + ":" + out.bytes() + "|" + (from ? from->bytes() : "");
+  };
+  EXPECT_EQ(pop(&source), "2:\x82\xA0|\x95\x5C\x82\xA4");
+  EXPECT_EQ(pop(&source), "2:\x95\x5C|\x82\xA4");
   refhost::VMString letter("A");
-  EXPECT_EQ(StringPopFront(&out, &letter), 1);
-  EXPECT_EQ(out.bytes(), "A");
-  EXPECT_EQ(letter.bytes(), "");
+  EXPECT_EQ(pop(&letter), "1:A|");
 
   // A lead byte that ends the text is taken alone, as a double-byte character.
   refhost::VMString truncated("A\xE0");
-  EXPECT_EQ(StringPopFront(&out, &truncated), 1);
-  EXPECT_EQ(StringPopFront(&out, &truncated), 2);
-  EXPECT_EQ(out.bytes(), "\xE0");
-  EXPECT_EQ(truncated.bytes(), "");
-
-  EXPECT_EQ(StringPopFront(&out, &truncated), 0);
-  EXPECT_EQ(out.bytes(), "");
+  EXPECT_EQ(pop(&truncated), "1:A|\xE0");
+  EXPECT_EQ(pop(&truncated), "2:\xE0|");
+  EXPECT_EQ(pop(&truncated), "0:|");
   out.SetText("x");
-  EXPECT_EQ(StringPopFront(&out, nullptr), 0);
-  EXPECT_EQ(out.bytes(), "");
+  EXPECT_EQ(pop(nullptr), "0:|");
   refhost::VMString kept("ab");
   EXPECT_EQ(StringPopFront(nullptr, &kept), 0);
   EXPECT_EQ(kept.bytes(), "ab");
@@ -125,9 +108,7 @@ TEST_F(UtilityExports, KeysAndTheMouseButtonRule) {
   keys.setKeyDown(1, true);
   keys.setKeyDown(65, true);
   input().setMousePosition(10, 20);
-  EXPECT_EQ(KEY_GetState(1), 1);
-  EXPECT_EQ(KEY_GetState(65), 1);
-  EXPECT_EQ(KEY_GetState(2), 0);
+  EXPECT_EQ((Ints{KEY_GetState(1), KEY_GetState(65), KEY_GetState(2)}), (Ints{1, 1, 0}));
   input().setMousePositionUnknown();
   EXPECT_EQ(KEY_GetState(1), 0);  // a button without a cursor position is not down
   EXPECT_EQ(KEY_GetState(65), 1);
@@ -135,15 +116,12 @@ TEST_F(UtilityExports, KeysAndTheMouseButtonRule) {
   EXPECT_EQ(KEY_GetState(4), 0);
 
   input().setKeyDown(32, true);
-  EXPECT_EQ(Key_IsDown(32), 1);
-  EXPECT_EQ(Key_IsDown(33), 0);
+  EXPECT_EQ((Ints{Key_IsDown(32), Key_IsDown(33)}), (Ints{1, 0}));
 
   for (std::int32_t key : {0, 17, 65, 255}) input().setKeyFlag(key, true);
   EXPECT_EQ(Key_ClearFlagNoCtrl(), 1);
   EXPECT_TRUE(input().keyFlag(17));
-  EXPECT_FALSE(input().keyFlag(0));
-  EXPECT_FALSE(input().keyFlag(65));
-  EXPECT_FALSE(input().keyFlag(255));
+  EXPECT_FALSE(input().keyFlag(0) || input().keyFlag(65) || input().keyFlag(255));
   EXPECT_EQ(Key_ClearFlagOne(17), 1);
   EXPECT_FALSE(input().keyFlag(17));
   EXPECT_EQ(Key_ClearFlagOne(300), 0);  // the host's answer for a code it does not know
@@ -163,22 +141,14 @@ TEST_F(UtilityExports, WithoutAnInputDeviceTheKeyExportsWriteTheirDebuggerLines)
 
   EXPECT_EQ(Key_ClearFlagOne(5), 0);
   EXPECT_EQ(Key_ClearFlagNoCtrl(), 0);
-  ASSERT_EQ(sink.debugLines.size(), 2u);
-  EXPECT_EQ(sink.debugLines[0],
-            "\x81\xAC"
-            "ERROR\x81\xAC m_pIInputDevice2=NULL \x81\x97 CVELM::Key_ClearFlagOne\n");
-  EXPECT_EQ(sink.debugLines[1],
-            "\x81\xAC"
-            "ERROR\x81\xAC m_pIInputDevice2=NULL \x81\x97 CVELM::Key_ClearFlagNoCtrl\n");
+  const std::string line =
+      "\x81\xAC"
+      "ERROR\x81\xAC m_pIInputDevice2=NULL \x81\x97 CVELM::Key_ClearFlag";
+  EXPECT_EQ(sink.debugLines, (std::vector<std::string>{line + "One\n", line + "NoCtrl\n"}));
 
   std::int32_t x = 3, y = 4;
-  EXPECT_EQ(Key_ClearFlag(), 0);
-  EXPECT_EQ(Key_IsDown(65), 0);
-  EXPECT_EQ(Mouse_GetPos(&x, &y), 0);
-  EXPECT_EQ(KEY_GetState(65), 1);
-  EXPECT_EQ(KEY_GetState(1), 0);
-  EXPECT_EQ(x, 3);
-  EXPECT_EQ(y, 4);
+  EXPECT_EQ((Ints{Key_ClearFlag(), Key_IsDown(65), Mouse_GetPos(&x, &y), x, y, KEY_GetState(65), KEY_GetState(1)}),
+            (Ints{0, 0, 0, 3, 4, 1, 0}));
   EXPECT_EQ(sink.debugLines.size(), 2u);
   EXPECT_TRUE(takeErrors().empty());
 
@@ -201,21 +171,18 @@ TEST_F(UtilityExports, MouseTimerDateAndTime) {
   std::int32_t a = 0, b = 0, c = 0, d = 0;
   input().setMousePosition(-12, 34);
   EXPECT_EQ(Mouse_GetPos(&a, &b), 1);
-  EXPECT_EQ(a, -12);
-  EXPECT_EQ(b, 34);
+  EXPECT_TRUE(a == -12 && b == 34);
   input().setMousePositionUnknown();
   EXPECT_EQ(Mouse_GetPos(&a, &b), 0);
   EXPECT_EQ(Mouse_GetPos(nullptr, &b), 0);
 
   input().setWheelCounts(3, -2);
   Mouse_GetWheel(&a, &b);
-  EXPECT_EQ(a, 3);
-  EXPECT_EQ(b, -2);
+  EXPECT_TRUE(a == 3 && b == -2);
   Mouse_ClearWheel();
   EXPECT_EQ(input().wheelClears(), 1);
   Mouse_GetWheel(&a, &b);
-  EXPECT_EQ(a, 0);
-  EXPECT_EQ(b, 0);
+  EXPECT_TRUE(a == 0 && b == 0);
 
   host().kernel().timer().setTime(0xFFFFFFF0u);
   EXPECT_EQ(Timer_Get(), -16);  // the wrapping clock's bits, as an int
@@ -235,7 +202,6 @@ TEST_F(UtilityExports, MouseTimerDateAndTime) {
   EXPECT_EQ(Timer_Get(), 0);
 }
 
-// A game-message list whose texts are all null.
 class NullMessages final : public IVMGameMsg {
  public:
   std::int32_t GetCount() override { return 1; }
@@ -261,7 +227,6 @@ TEST_F(UtilityExports, GameMessages) {
   EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
 }
 
-// A name table that knows no names.
 class NullNames final : public IVMNameTable {
  public:
   const char* GetName(std::int32_t) override { return nullptr; }
@@ -294,23 +259,18 @@ class WideCallStack final : public IVMCallStack, public IVMNameTable {
 
 TEST_F(UtilityExports, FunctionStackNamesFramesToTheDepth) {
   refhost::CallStack& stack = host().vm().callStack();
-  stack.setName(0, "main");
-  stack.setName(1, "\x83\x65\x83\x58\x83\x67");
-  stack.setName(2, "sub");
-  stack.setFunctionNameIndex(10, 0);
-  stack.setFunctionNameIndex(11, 1);
-  stack.setFunctionNameIndex(12, 2);
+  const char* names[] = {"main", "\x83\x65\x83\x58\x83\x67", "sub"};
+  for (int i = 0; i < 3; ++i) {
+    stack.setName(i, names[i]);
+    stack.setFunctionNameIndex(10 + i, i);
+  }
   stack.setFrames({10, 11, 12});
   const std::string arrow = "\x81\xA9";
 
   EXPECT_EQ(funcStack(0), "main" + arrow);
   EXPECT_EQ(funcStack(1), "main" + arrow + "\x83\x65\x83\x58\x83\x67" + arrow);
   const std::string all = "main" + arrow + "\x83\x65\x83\x58\x83\x67" + arrow + "sub" + arrow;
-  EXPECT_EQ(funcStack(-1), all);
-  EXPECT_EQ(funcStack(INT_MIN), all);
-  EXPECT_EQ(funcStack(2), all);
-  EXPECT_EQ(funcStack(9), all);
-  EXPECT_EQ(funcStack(INT_MAX), all);
+  for (std::int32_t depth : {-1, INT_MIN, 2, 9, INT_MAX}) EXPECT_EQ(funcStack(depth), all) << depth;
 
   // Frames without a function and functions without a name are left out.
   stack.setFrames({-1, 10, 99, 12});
@@ -340,21 +300,17 @@ TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
   refhost::VideoMemoryInfo& video = host().kernel().videoMemory();
   std::int32_t total = -1, used = -1, peak = -1;
 
-  video.setMemory(0, 1000);
-  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
-  video.setMemory(300, 0);
-  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
-  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({-1, -1, -1}));
-
-  video.setMemory(300, 1000);
-  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
-  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 700, 700}));
-  video.setMemory(800, 1000);
-  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
-  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 200, 700}));
-  video.setMemory(1200, 1000);  // more free than total: nothing counts as used
-  EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 1);
-  EXPECT_EQ(std::vector<int>({total, used, peak}), std::vector<int>({1000, 0, 700}));
+  // Free and total memory, then the answer with total, used and peak; more free than total counts nothing as used.
+  const std::vector<int> cases[] = {{0, 1000, 0, -1, -1, -1},
+                                    {300, 0, 0, -1, -1, -1},
+                                    {300, 1000, 1, 1000, 700, 700},
+                                    {800, 1000, 1, 1000, 200, 700},
+                                    {1200, 1000, 1, 1000, 0, 700}};
+  for (const std::vector<int>& c : cases) {
+    video.setMemory(c[0], c[1]);
+    const int answer = Debug_GetVideoMemoryInfo(&total, &used, &peak);
+    EXPECT_EQ((std::vector<int>{answer, total, used, peak}), std::vector<int>(c.begin() + 2, c.end())) << c[0];
+  }
   EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, nullptr, &peak), 0);
   engine.videoMemory.reset();
   EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
@@ -382,8 +338,7 @@ TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
   engine.windowStartTime = 1;
   timer.setTime(5000);
   SYSTEM_SetConfigOverFrameRateSleep(1);
-  EXPECT_EQ(engine.framesInWindow, 55);
-  EXPECT_EQ(engine.windowStartTime, 1u);
+  EXPECT_TRUE(engine.framesInWindow == 55 && engine.windowStartTime == 1u);
 
   // Off keeps the window; off to on restarts it at the timer's time.
   SYSTEM_SetConfigOverFrameRateSleep(0);
@@ -391,8 +346,7 @@ TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
   EXPECT_EQ(engine.framesInWindow, 55);
   SYSTEM_SetConfigOverFrameRateSleep(0x201);
   EXPECT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
-  EXPECT_EQ(engine.framesInWindow, 0);
-  EXPECT_EQ(engine.windowStartTime, 5000u);
+  EXPECT_TRUE(engine.framesInWindow == 0 && engine.windowStartTime == 5000u);
 
   // Without a timer the window starts at the system tick count.
   FixedClock clock;
@@ -402,8 +356,7 @@ TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
   SYSTEM_SetConfigOverFrameRateSleep(0);
   engine.framesInWindow = 9;
   SYSTEM_SetConfigOverFrameRateSleep(1);
-  EXPECT_EQ(engine.framesInWindow, 0);
-  EXPECT_EQ(engine.windowStartTime, 123456u);
+  EXPECT_TRUE(engine.framesInWindow == 0 && engine.windowStartTime == 123456u);
   platform::setClock(nullptr);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -37,7 +38,6 @@ class GameFolder {
     std::filesystem::remove_all(path_, ignored);
   }
   GameFolder(const GameFolder&) = delete;
-  GameFolder& operator=(const GameFolder&) = delete;
 
   // Writes a file at a path relative to the folder (forward slashes), making its folders.
   void write(const std::string& relative, const Bytes& bytes) const {
@@ -63,36 +63,19 @@ inline std::uint32_t testPixel(int x, int y, int seed, std::uint8_t alpha) {
 
 // A 32-bit bottom-up BMP (BI_RGB) of width × height test pixels with the given alpha.
 inline Bytes bmpFile(int width, int height, int seed, std::uint8_t alpha) {
-  const std::uint32_t imageSize = static_cast<std::uint32_t>(width * height * 4);
+  const auto imageSize = static_cast<std::uint32_t>(width * height * 4);
   Bytes file(54 + imageSize, 0);
   auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
   };
-  file[0] = 'B';
-  file[1] = 'M';
-  put(2, static_cast<std::uint32_t>(file.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<std::uint32_t>(width), 4);
-  put(22, static_cast<std::uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 32, 2);
-  put(34, imageSize, 4);
+  const std::uint32_t header[][3] = {{0, 'B' | 'M' << 8, 2}, {2, 54 + imageSize, 4}, {10, 54, 4}, {14, 40, 4},
+                                     {18, std::uint32_t(width), 4}, {22, std::uint32_t(height), 4}, {26, 1, 2},
+                                     {28, 32, 2}, {34, imageSize, 4}};
+  for (const auto& [at, value, bytes] : header) put(at, value, int(bytes));
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       put(54 + (static_cast<std::size_t>(height - 1 - y) * width + x) * 4, testPixel(x, y, seed, alpha), 4);
   return file;
-}
-
-// Fills a 32-bit surface with test pixels.
-inline void fillTestPixels(ISurface* surface, int seed, std::uint8_t alpha) {
-  for (int y = 0; y < surface->GetHeight(); ++y) {
-    std::uint8_t* row = surface->GetPixelAddress(0, y);
-    for (int x = 0; x < surface->GetWidth(); ++x) {
-      const std::uint32_t value = testPixel(x, y, seed, alpha);
-      for (int i = 0; i < 4; ++i) row[x * 4 + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-  }
 }
 
 // A PNG file of width × height test pixels (with alpha when `withAlpha`), made by the reference encoder.
@@ -100,7 +83,11 @@ inline Bytes pngFile(ISurfaceFactory& factory, int width, int height, int seed, 
                      std::uint8_t alpha = 255) {
   Ref<ISurface> surface =
       Ref<ISurface>::adopt(withAlpha ? factory.Create(width, height, 32) : factory.CreatePixelOnly(width, height, 32));
-  fillTestPixels(surface.get(), seed, alpha);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t value = testPixel(x, y, seed, alpha);
+      std::memcpy(surface->GetPixelAddress(x, y), &value, 4);
+    }
   Ref<refhost::ImageEncoder> encoder = Ref<refhost::ImageEncoder>::adopt(new refhost::ImageEncoder());
   Ref<IMemory> block = Ref<IMemory>::adopt(encoder->Encode(surface.get(), 0));
   if (!block) throw std::runtime_error("encoding failed");

@@ -40,23 +40,19 @@ class FakePackedArchive final : public IPackedArchive {
   explicit FakePackedArchive(int* released) : released_(released) {}
   std::int32_t AddRef() override { return ++count_; }
   std::int32_t Release() override {
-    if (--count_ == 0) {
-      ++*released_;
-      delete this;
-      return 0;
-    }
-    return count_;
+    if (--count_ > 0) return count_;
+    ++*released_;
+    delete this;
+    return 0;
   }
   bool Open(const char*) override { return true; }
   IMemory* Load(std::int32_t cg) override { return contents.load(cg); }
   bool Exists(std::int32_t cg) override { return contents.cgs.contains(cg); }
   bool IsRebuilt() override { return true; }
-  void UnusedSlot3() override {}
-  void UnusedSlot5() override {}
-  void UnusedSlot7() override {}
-  void UnusedSlot8() override {}
-  void UnusedSlot9() override {}
-
+  // clang-format off
+  void UnusedSlot3() override {} void UnusedSlot5() override {} void UnusedSlot7() override {}
+  void UnusedSlot8() override {} void UnusedSlot9() override {}
+  // clang-format on
   ArchiveContents contents;
 
  private:
@@ -65,10 +61,11 @@ class FakePackedArchive final : public IPackedArchive {
   int* released_;
 };
 
+// Lives in the test.
 class FakeArchiveFile final : public IKOVFile {
  public:
   std::int32_t AddRef() override { return 2; }
-  std::int32_t Release() override { return 1; }  // lives in the test
+  std::int32_t Release() override { return 1; }
   IMemory* Load(std::int32_t cg) override { return contents.load(cg); }
   bool Exists(std::int32_t cg) override { return contents.cgs.contains(cg); }
   bool QueryEntry(std::int32_t) override { return false; }
@@ -76,7 +73,6 @@ class FakeArchiveFile final : public IKOVFile {
   void* GetRecord(std::int32_t) override { return nullptr; }
   const char* GetDataFileName(std::int32_t) override { return ""; }
   const char* GetLinkFileName(std::int32_t) override { return ""; }
-
   ArchiveContents contents;
 };
 
@@ -86,8 +82,9 @@ class CgSourcesTest : public ::testing::Test {
     liveBefore_ = refhost::Ledger::liveObjects();
     factory_ = Ref<refhost::SurfaceFactory>::adopt(new refhost::SurfaceFactory());
     decoder_ = Ref<refhost::ImageDecoder>::adopt(new refhost::ImageDecoder(*factory_));
-    cache_ = Ref<CCGCache>::adopt(CCGCache::create(factory_.get(), nullptr, 64u << 20));
+    newCache();
   }
+  void newCache() { cache_ = Ref<CCGCache>::adopt(CCGCache::create(factory_.get(), nullptr, 64u << 20)); }
   void TearDown() override {
     sources_.forgetServices();
     sources_.releasePackedArchive();
@@ -113,6 +110,9 @@ class CgSourcesTest : public ::testing::Test {
   static std::uint32_t expected(int x, int y, int seed, std::uint8_t alpha = 255) {
     return testing::testPixel(x, y, seed, alpha);
   }
+  static std::uint32_t pixel(const Ref<ISurface>& surface, int x, int y) {
+    return testing::pixelAt(surface.get(), x, y);
+  }
 
   testing::GameFolder folder_;
   Ref<refhost::SurfaceFactory> factory_;
@@ -137,12 +137,9 @@ TEST_F(CgSourcesTest, LooseFilesArePickedByExactNameInExtensionOrderAndOnlyInDeb
 
   setUp(false);
   EXPECT_FALSE(sources_.looseCGExists(12));
-  Ref<ISurface> fromArchive = lookUp(12);
-  ASSERT_TRUE(fromArchive);
-  EXPECT_EQ(testing::pixelAt(fromArchive.get(), 1, 1), expected(1, 1, 9));
-  fromArchive.reset();
+  EXPECT_EQ(pixel(lookUp(12), 1, 1), expected(1, 1, 9));
 
-  cache_ = Ref<CCGCache>::adopt(CCGCache::create(factory_.get(), nullptr, 64u << 20));
+  newCache();
   setUp(true);
   EXPECT_TRUE(sources_.looseCGExists(12));
   EXPECT_FALSE(sources_.looseCGExists(13));  // lower-case name
@@ -150,11 +147,9 @@ TEST_F(CgSourcesTest, LooseFilesArePickedByExactNameInExtensionOrderAndOnlyInDeb
   EXPECT_TRUE(sources_.looseCGExists(100000));
   Ref<ISurface> loose = lookUp(12);
   ASSERT_TRUE(loose);
-  EXPECT_EQ(testing::pixelAt(loose.get(), 3, 2), expected(3, 2, 1));  // the .bmp wins over the .png
+  EXPECT_EQ(pixel(loose, 3, 2), expected(3, 2, 1));  // the .bmp wins over the .png
   EXPECT_EQ(lookUp(100000).get(), nullptr);
-  Ref<ISurface> wide = lookUp(100001);
-  ASSERT_TRUE(wide);
-  EXPECT_EQ(testing::pixelAt(wide.get(), 1, 0), expected(1, 0, 4));
+  EXPECT_EQ(pixel(lookUp(100001), 1, 0), expected(1, 0, 4));
 
   // Served from the cache afterwards, even with the file gone; new files are never seen.
   folder_.remove("CG/CG00012.bmp");
@@ -178,15 +173,13 @@ TEST_F(CgSourcesTest, AlphaImagesAreMergedIntoByteThreeAndAMismatchFallsThroughT
 
   Ref<ISurface> merged = lookUp(20);
   ASSERT_TRUE(merged);
-  EXPECT_TRUE(merged->HasPixel());
-  EXPECT_TRUE(merged->HasAMap());
+  EXPECT_TRUE(merged->HasPixel() && merged->HasAMap());
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 5; ++x) ASSERT_EQ(testing::pixelAt(merged.get(), x, y), expected(x, y, 6, 128));
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(pixel(merged, x, y), expected(x, y, 6, 128));
 
   Ref<ISurface> fallback = lookUp(21);
-  ASSERT_TRUE(fallback);
-  EXPECT_EQ(fallback->GetWidth(), 2);
-  EXPECT_EQ(testing::pixelAt(fallback.get(), 1, 1), expected(1, 1, 8));
+  ASSERT_TRUE(fallback && fallback->GetWidth() == 2);
+  EXPECT_EQ(pixel(fallback, 1, 1), expected(1, 1, 8));
   EXPECT_EQ(lookUp(22).get(), nullptr);
   EXPECT_EQ(lookUp(23).get(), nullptr);
   EXPECT_TRUE(sources_.looseCGExists(22));  // existence does not consult the alpha image
@@ -201,8 +194,8 @@ TEST_F(CgSourcesTest, ThePackedArchiveComesBeforeTheArchiveFileAndFailuresAreNot
   archiveFile_.contents.cgs[32] = Bytes{0x89, 'P', 'N', 'G', 1, 2};  // truncated
   archiveFile_.contents.cgs[33] = Bytes{};                           // empty entry
 
-  EXPECT_EQ(testing::pixelAt(lookUp(30).get(), 2, 2), expected(2, 2, 10));
-  EXPECT_EQ(testing::pixelAt(lookUp(31).get(), 2, 2), expected(2, 2, 12));
+  EXPECT_EQ(pixel(lookUp(30), 2, 2), expected(2, 2, 10));
+  EXPECT_EQ(pixel(lookUp(31), 2, 2), expected(2, 2, 12));
   EXPECT_EQ(archiveFile_.contents.loads, 1);  // CG 30 never asked of the archive file
   const int before = archiveFile_.contents.loads;
   EXPECT_EQ(lookUp(32).get(), nullptr);
@@ -226,7 +219,7 @@ TEST_F(CgSourcesTest, FilesDecodeByPathWithoutTouchingTheCache) {
   Ref<ISurface> surface = Ref<ISurface>::adopt(sources_.loadSurfaceFromFile("pictures\\one.png"));
   ASSERT_TRUE(surface);
   EXPECT_TRUE(surface->HasAMap());
-  EXPECT_EQ(testing::pixelAt(surface.get(), 5, 1), expected(5, 1, 13));
+  EXPECT_EQ(pixel(surface, 5, 1), expected(5, 1, 13));
   EXPECT_EQ(sources_.loadSurfaceFromFile("pictures\\missing.png"), nullptr);
   EXPECT_EQ(sources_.loadSurfaceFromFile("pictures\\empty.png"), nullptr);
   EXPECT_EQ(sources_.loadSurfaceFromFile("pictures"), nullptr);

@@ -1,10 +1,8 @@
 // Shift-JIS conversions and the file services, checked byte for byte on real files in a scratch folder.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,43 +16,34 @@
 namespace tamblet::platform {
 namespace {
 
-TEST(TextEncoding, ConvertsCp932BothWaysWithExactBytes) {
-  const std::vector<std::pair<std::string, std::string>> pairs = {
-      {"\x81\xAC"
-       "ERROR\x81\xAC",
-       "\xE3\x80\x93"
-       "ERROR\xE3\x80\x93"},           // 〓ERROR〓
-      {"\x81\xA9", "\xE2\x86\x90"},    // ←
-      {"\x81\x7C", "\xEF\xBC\x8D"},    // － U+FF0D
-      {"\x95\x5C", "\xE8\xA1\xA8"},    // 表: trail byte 0x5C
-      {"\xB1", "\xEF\xBD\xB1"},        // half-width ｱ
-      {"CG\\SP\\~ok", "CG\\SP\\~ok"},  // ASCII unchanged
+TEST(TextEncoding, ConvertsCp932ExactlyAndKeepsBytesThatDoNotConvert) {
+  const std::pair<std::string, std::string> both[] = {
+      {"\x81\xAC" "ERROR\x81\xAC", "\xE3\x80\x93" "ERROR\xE3\x80\x93"},  // 〓ERROR〓
+      {"\x81\xA9", "\xE2\x86\x90"},                                      // ←
+      {"\x81\x7C", "\xEF\xBC\x8D"},                                      // － U+FF0D
+      {"\x95\x5C", "\xE8\xA1\xA8"},                                      // 表: trail byte 0x5C
+      {"\xB1", "\xEF\xBD\xB1"},                                          // half-width ｱ
+      {"CG\\SP\\~ok", "CG\\SP\\~ok"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
       {"", ""},
   };
-  for (const auto& [sjis, utf8] : pairs) {
+  for (const auto& [sjis, utf8] : both) {
     EXPECT_EQ(sjisToUtf8(sjis), utf8);
     EXPECT_EQ(utf8ToSjis(utf8), sjis);
   }
-}
-
-TEST(TextEncoding, KeepsBytesThatDoNotConvert) {
   EXPECT_EQ(sjisToUtf8("A\x81 B"), "A\x81 B");                        // lead byte with an invalid trail
   EXPECT_EQ(sjisToUtf8("A\x82"), "A\x82");                            // cut short at the end
   EXPECT_EQ(sjisToUtf8("\xFF\x82\xA0"), "\xFF\xE3\x81\x82");          // conversion resumes after the byte
   EXPECT_EQ(utf8ToSjis("\xC3\xA9\xE3\x81\x82"), "\xC3\xA9\x82\xA0");  // é has no CP932 form
   EXPECT_EQ(utf8ToSjis("\xF0\x9F\x98\x80!"), "\xF0\x9F\x98\x80!");
   EXPECT_EQ(utf8ToSjis("a\xE3\x81"), "a\xE3\x81");
-  // Kept bytes survive a round trip.
-  const std::string odd = "\xFD\x81\x20\x82\xA0";
-  EXPECT_EQ(utf8ToSjis(sjisToUtf8(odd)), odd);
-}
+  EXPECT_EQ(utf8ToSjis(sjisToUtf8("\xFD\x81\x20\x82\xA0")), "\xFD\x81\x20\x82\xA0");
 
-TEST(Files, SystemPathTurnsSeparatorsButNotTrailBytes) {
+  // System paths turn separators but not trail bytes; half-width ﾟ is one byte, so its '\' separates.
   EXPECT_EQ(toSystemPath("CG\\SP\\CG00001.bmp"), "CG/SP/CG00001.bmp");
   EXPECT_EQ(toSystemPath("\x95\x5C\\a"), "\xE8\xA1\xA8/a");
   EXPECT_EQ(toSystemPath("a\\\x95\x5C"), "a/\xE8\xA1\xA8");
-  EXPECT_EQ(toSystemPath("\xDF\\x"), "\xEF\xBE\x9F/x");  // half-width ﾟ is one byte: the next '\' is a separator
+  EXPECT_EQ(toSystemPath("\xDF\\x"), "\xEF\xBE\x9F/x");
   EXPECT_EQ(toSystemPath("a\\\x95"), "a/\x95");
 }
 
@@ -69,24 +58,15 @@ class FilesTest : public ::testing::Test {
 
   // A name inside the scratch folder written the way scripts write it, with a backslash.
   std::string path(const std::string& name) const { return dir_ + "\\" + name; }
-
   void put(const std::string& name, const std::string& bytes) const {
     std::FILE* file = std::fopen((dir_ + "/" + name).c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }
-
   std::string contents(const std::string& name) const {
     auto bytes = readWholeFile(path(name));
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<unreadable>");
-  }
-
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
   }
 
   std::string dir_;
@@ -109,23 +89,16 @@ TEST_F(FilesTest, ReadsExactlyAndSeeksWithinTheSize) {
   EXPECT_FALSE(file.read(buffer, 3));  // only two bytes remain: a short read fails
   EXPECT_FALSE(file.read(nullptr, 1));
   file.close();
-  EXPECT_FALSE(file.isOpen());
-  EXPECT_FALSE(file.read(buffer, 1));
-  EXPECT_FALSE(file.seek(0));
+  EXPECT_FALSE(file.read(buffer, 1) || file.seek(0) || file.isOpen());
 
   EXPECT_FALSE(file.open(path("missing.bin")));
   EXPECT_FALSE(file.open(dir_));                                      // a folder is not a file
   EXPECT_FALSE(file.open(path("data.bin") + std::string("\0x", 2)));  // a NUL would cut the path short
-  EXPECT_FALSE(file.isOpen());
   EXPECT_EQ(file.size(), 0u);
-}
 
-TEST_F(FilesTest, ReadsWholeFiles) {
   put("empty.bin", "");
   put("text.txt", std::string("a\0b\xFF", 4));
-  auto empty = readWholeFile(path("empty.bin"));
-  ASSERT_TRUE(empty.has_value());
-  EXPECT_TRUE(empty->empty());
+  EXPECT_EQ(contents("empty.bin"), "");
   EXPECT_EQ(contents("text.txt"), std::string("a\0b\xFF", 4));
   EXPECT_FALSE(readWholeFile(path("missing.bin")).has_value());
   EXPECT_FALSE(readWholeFile(dir_).has_value());
@@ -158,14 +131,17 @@ TEST_F(FilesTest, AtomicWriteReplacesTheTargetOnlyAfterACompleteWrite) {
   auto previousHandler = signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::vector<char> big(65536, 'n');
-  bool written = writeWholeFileAtomically(path("save.dat"), big.data(), big.size());
+  const bool written = writeWholeFileAtomically(path("save.dat"), big.data(), big.size());
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written);
   EXPECT_EQ(contents("save.dat"), "old");
 
   // No temporary file is left behind by any of the above.
-  EXPECT_EQ(entries(), (std::vector<std::string>{"folder", "save.dat", "\xE8\xA1\xA8.dat"}));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"folder", "save.dat", "\xE8\xA1\xA8.dat"}));
 }
 
 TEST_F(FilesTest, ListsFilesButNotFolders) {
@@ -179,12 +155,8 @@ TEST_F(FilesTest, ListsFilesButNotFolders) {
   EXPECT_TRUE(listFiles(path("sub")).empty());
   EXPECT_TRUE(listFiles(path("missing")).empty());
 
-  EXPECT_TRUE(isRegularFile(path("\x95\x5C.bin")));
-  EXPECT_TRUE(pathExists(path("sub")));
-  EXPECT_TRUE(isFolder(path("sub")));
-  EXPECT_FALSE(isRegularFile(path("sub")));
-  EXPECT_FALSE(isFolder(path("b.txt")));
-  EXPECT_FALSE(pathExists(path("dangling")));
+  EXPECT_TRUE(isRegularFile(path("\x95\x5C.bin")) && pathExists(path("sub")) && isFolder(path("sub")));
+  EXPECT_FALSE(isRegularFile(path("sub")) || isFolder(path("b.txt")) || pathExists(path("dangling")));
   EXPECT_FALSE(pathExists(path("b.txt") + std::string(1, '\0')));
 }
 

@@ -33,7 +33,7 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
 
  private:
   std::filesystem::path path_;
@@ -43,10 +43,7 @@ class TempFolder {
 inline Bytes patternBytes(std::size_t size, std::uint32_t seed) {
   Bytes bytes(size);
   std::uint32_t state = seed * 2654435761u + 1;
-  for (auto& byte : bytes) {
-    state = state * 1664525u + 1013904223u;
-    byte = static_cast<std::uint8_t>(state >> 24);
-  }
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>((state = state * 1664525u + 1013904223u) >> 24);
   return bytes;
 }
 
@@ -55,8 +52,8 @@ inline Bytes textBytes(const std::string& text) {
 }
 
 inline void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes readFile(const std::string& path) {
@@ -72,8 +69,7 @@ struct ZipEntry {
 
 // Writes (or, with `append`, adds to) a zip file holding exactly these entries.
 inline void writeZip(const std::string& path, const std::vector<ZipEntry>& entries, bool append = false) {
-  int code = 0;
-  zip_t* archive = zip_open(path.c_str(), append ? 0 : ZIP_CREATE | ZIP_TRUNCATE, &code);
+  zip_t* archive = zip_open(path.c_str(), append ? 0 : ZIP_CREATE | ZIP_TRUNCATE, nullptr);
   if (!archive) throw std::runtime_error("zip_open failed");
   for (const ZipEntry& entry : entries) {
     zip_source_t* source = zip_source_buffer(archive, entry.bytes.data(), entry.bytes.size(), 0);
@@ -88,28 +84,24 @@ inline void writeZip(const std::string& path, const std::vector<ZipEntry>& entri
 // The bytes of one entry as libzip reads them, and its compression method.
 inline std::pair<Bytes, int> readZipEntry(const std::string& path, const std::string& name) {
   zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, nullptr);
-  if (!archive) return {};
   zip_stat_t stat;
-  Bytes bytes;
-  int method = -1;
-  if (zip_stat(archive, name.c_str(), 0, &stat) == 0) {
-    bytes.resize(stat.size);
-    method = stat.comp_method;
-    zip_file_t* file = zip_fopen(archive, name.c_str(), 0);
-    if (file) {
-      zip_fread(file, bytes.data(), bytes.size());
+  std::pair<Bytes, int> entry{{}, -1};
+  if (archive && zip_stat(archive, name.c_str(), 0, &stat) == 0) {
+    entry = {Bytes(stat.size), stat.comp_method};
+    if (zip_file_t* file = zip_fopen(archive, name.c_str(), 0)) {
+      zip_fread(file, entry.first.data(), entry.first.size());
       zip_fclose(file);
     }
   }
-  zip_discard(archive);
-  return {bytes, method};
+  if (archive) zip_discard(archive);
+  return entry;
 }
 
-// Offsets of the central directory records (signature PK\1\2) in a zip file's bytes.
-inline std::vector<std::size_t> centralRecords(const Bytes& zip) {
+// Offsets of the records with this signature (PK\1\2 central directory, PK\5\6 its end).
+inline std::vector<std::size_t> zipRecords(const Bytes& zip, std::uint8_t kind) {
   std::vector<std::size_t> found;
-  for (std::size_t i = 0; i + 46 <= zip.size(); ++i)
-    if (zip[i] == 'P' && zip[i + 1] == 'K' && zip[i + 2] == 1 && zip[i + 3] == 2) found.push_back(i);
+  for (std::size_t i = 0; i + 22 <= zip.size(); ++i)
+    if (zip[i] == 'P' && zip[i + 1] == 'K' && zip[i + 2] == kind && zip[i + 3] == kind + 1) found.push_back(i);
   return found;
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,9 +27,6 @@ class CgArchiveTest : public HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    png_ = patternBytes(1000, 1);
-    bmp_ = Bytes(5000, 0x42);  // compresses well: packed deflated
-    jpg_ = {0xFF, 0xD8, 0xFF};
     writeFile(folder_ / "CG00100.png", png_);
     writeFile(folder_ / "7.bmp", bmp_);
     writeFile(folder_ / "CG2147483647.jpg", jpg_);
@@ -43,20 +40,24 @@ class CgArchiveTest : public HostFixture {
     std::vector<CgSourceFile> files;
     std::vector<std::string> ignored;
     std::string error;
-    EXPECT_TRUE(collectCgFiles(folder_.path().string(), files, ignored, error)) << error;
+    EXPECT_TRUE(collectCgFiles(folder_.str(), files, ignored, error)) << error;
     EXPECT_EQ(files.size(), 3u);
     EXPECT_EQ(ignored.size(), 4u);
-    const std::string archive = out_ / "cg.zep";
-    EXPECT_TRUE(writeCgArchive(files, archive, error)) << error;
-    return archive;
+    EXPECT_TRUE(writeCgArchive(files, out_ / "cg.zep", error)) << error;
+    return out_ / "cg.zep";
   }
 
-  tamblet::IPackedArchive* newPacked() {
+  static tamblet::IPackedArchive* newPacked() {
     return static_cast<tamblet::IPackedArchive*>(create(tamblet::kModuleZEPLoader, tamblet::kIID_IPackedArchive));
   }
+  static bool open(void* archive, const std::string& path) { return callSlot<bool>(archive, kZepOpen, path.c_str()); }
+  static bool has(void* archive, std::int32_t cg, std::size_t slot = kZepExists) {
+    return callSlot<bool>(archive, slot, cg);
+  }
+  static bool rebuilt(void* archive) { return callSlot<bool>(archive, kZepIsRebuilt); }
 
   // The bytes of a CG as the library gets them, through the slot; empty when there are none.
-  static Bytes loadThroughSlot(void* archive, std::size_t slot, std::int32_t cg) {
+  static Bytes load(void* archive, std::int32_t cg, std::size_t slot = kZepLoad) {
     auto* block = callSlot<tamblet::IMemory*>(archive, slot, cg);
     if (!block) return {};
     Bytes bytes(block->GetBuffer(), block->GetBuffer() + block->GetSize());
@@ -64,16 +65,16 @@ class CgArchiveTest : public HostFixture {
     return bytes;
   }
 
-  // Opens `path` as a fresh packed archive: whether it opened, and the archive released again.
-  bool opens(const std::string& path) {
+  // Whether `path` opens as a fresh packed archive, which is released again.
+  static bool opens(const std::string& path) {
     tamblet::IPackedArchive* archive = newPacked();
-    const bool opened = callSlot<bool>(archive, kZepOpen, path.c_str());
+    const bool opened = open(archive, path);
     EXPECT_EQ(archive->Release(), 0);
     return opened;
   }
 
   TempFolder folder_, out_;
-  Bytes png_, bmp_, jpg_;
+  const Bytes png_ = patternBytes(1000, 1), bmp_ = Bytes(5000, 0x42), jpg_ = {0xFF, 0xD8, 0xFF};
 };
 
 TEST(CgArchiveFormatTest, EntryNamesAndIndexText) {
@@ -92,42 +93,42 @@ TEST(CgArchiveFormatTest, EntryNamesAndIndexText) {
 
 TEST_F(CgArchiveTest, PackedArchiveLoadsEveryPackedCgThroughItsSlots) {
   const std::string path = build();
-  const auto [index, indexMethod] = readZipEntry(path, "index.txt");
+  const Bytes index = readZipEntry(path, "index.txt").first;
   EXPECT_EQ(std::string(index.begin(), index.end()),
             "tamblet-cg-index 1\n7 7.bmp 5000\n100 100.png 1000\n2147483647 2147483647.jpg 3\n");
   EXPECT_EQ(readZipEntry(path, "100.png").second, ZIP_CM_STORE);
-  EXPECT_EQ(readZipEntry(path, "7.bmp").second, ZIP_CM_DEFLATE);
+  EXPECT_EQ(readZipEntry(path, "7.bmp").second, ZIP_CM_DEFLATE);  // compresses well
 
   tamblet::IPackedArchive* archive = newPacked();
   tamblet::IPackedArchive* another = newPacked();
   ASSERT_NE(archive, nullptr);
   EXPECT_NE(archive, another);  // one fresh archive per request
   EXPECT_EQ(another->Release(), 0);
-  EXPECT_FALSE(callSlot<bool>(archive, kZepExists, 100));  // not opened yet
-  EXPECT_EQ(callSlot<tamblet::IMemory*>(archive, kZepLoad, 100), nullptr);
-  EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt));
+  EXPECT_FALSE(has(archive, 100));  // not opened yet
+  EXPECT_EQ(load(archive, 100), Bytes{});
+  EXPECT_FALSE(rebuilt(archive));
 
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, path.c_str()));
-  EXPECT_TRUE(callSlot<bool>(archive, kZepIsRebuilt));
-  EXPECT_EQ(loadThroughSlot(archive, kZepLoad, 100), png_);
-  EXPECT_EQ(loadThroughSlot(archive, kZepLoad, 7), bmp_);
-  EXPECT_EQ(loadThroughSlot(archive, kZepLoad, INT_MAX), jpg_);
-  for (std::int32_t cg : {100, 7, INT_MAX}) EXPECT_TRUE(callSlot<bool>(archive, kZepExists, cg)) << cg;
+  ASSERT_TRUE(open(archive, path));
+  EXPECT_TRUE(rebuilt(archive));
+  EXPECT_EQ(load(archive, 100), png_);
+  EXPECT_EQ(load(archive, 7), bmp_);
+  EXPECT_EQ(load(archive, INT_MAX), jpg_);
+  for (std::int32_t cg : {100, 7, INT_MAX}) EXPECT_TRUE(has(archive, cg)) << cg;
   for (std::int32_t cg : {0, 5, 9, 101, -1, -100, INT_MIN}) {
-    EXPECT_FALSE(callSlot<bool>(archive, kZepExists, cg)) << cg;
+    EXPECT_FALSE(has(archive, cg)) << cg;
     EXPECT_EQ(callSlot<tamblet::IMemory*>(archive, kZepLoad, cg), nullptr) << cg;
   }
   for (std::size_t slot : {3, 5, 7, 8, 9}) callSlot<void>(archive, slot);  // harmless
   EXPECT_EQ(Ledger::liveObjects("MemoryBlock"), 0);
 
   // A second Open replaces the first; a failed one leaves the archive unopened.
-  EXPECT_FALSE(callSlot<bool>(archive, kZepOpen, (out_ / "missing.zep").c_str()));
-  EXPECT_FALSE(callSlot<bool>(archive, kZepExists, 100));
-  EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt));
+  EXPECT_FALSE(open(archive, out_ / "missing.zep"));
+  EXPECT_FALSE(has(archive, 100));
+  EXPECT_FALSE(rebuilt(archive));
   std::string windowsStyle = path;
   std::replace(windowsStyle.begin(), windowsStyle.end(), '/', '\\');
-  EXPECT_TRUE(callSlot<bool>(archive, kZepOpen, windowsStyle.c_str()));
-  EXPECT_TRUE(callSlot<bool>(archive, kZepExists, 7));
+  EXPECT_TRUE(open(archive, windowsStyle));
+  EXPECT_TRUE(has(archive, 7));
   EXPECT_EQ(archive->Release(), 0);
 }
 
@@ -137,28 +138,25 @@ TEST_F(CgArchiveTest, KovLoaderHandsOutTheConfiguredArchiveFile) {
       static_cast<tamblet::IKOVFileManager*>(create(tamblet::kModuleKOVLoader, tamblet::kIID_IKOVFileManager));
   ASSERT_NE(manager, nullptr);
   EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 0), nullptr);  // nothing configured
-  host().setCgArchivePath(out_ / "missing.kov");
-  EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 0), nullptr);
-  host().setCgArchivePath(out_.path().string());  // a folder
-  EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 0), nullptr);
-
+  for (const std::string& unusable : {out_ / "missing.kov", out_.str()}) {
+    host().setCgArchivePath(unusable);
+    EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 0), nullptr) << unusable;
+  }
   host().setCgArchivePath(path);
-  EXPECT_EQ(host().cgArchivePath(), path);
   EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 1), nullptr);  // only kind 0
   EXPECT_EQ(callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, -1), nullptr);
   auto* file = callSlot<tamblet::IKOVFile*>(manager, kKovGetFile, 0);
   ASSERT_NE(file, nullptr);
-  EXPECT_EQ(loadThroughSlot(file, kKovLoad, 100), png_);
-  EXPECT_EQ(loadThroughSlot(file, kKovLoad, INT_MAX), jpg_);
-  EXPECT_TRUE(callSlot<bool>(file, kKovExists, 7));
-  EXPECT_FALSE(callSlot<bool>(file, kKovExists, -7));
+  EXPECT_EQ(load(file, 100, kKovLoad), png_);
+  EXPECT_EQ(load(file, INT_MAX, kKovLoad), jpg_);
+  EXPECT_TRUE(has(file, 7, kKovExists));
+  EXPECT_FALSE(has(file, -7, kKovExists));
   EXPECT_EQ(callSlot<tamblet::IMemory*>(file, kKovLoad, INT_MIN), nullptr);
   EXPECT_FALSE(callSlot<bool>(file, 4, 100));
   EXPECT_EQ(callSlot<std::int32_t>(file, 5), 0);
   const auto* record = callSlot<const std::int32_t*>(file, 6, 0);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record[0], 0);
-  EXPECT_EQ(record[1], 0);
+  EXPECT_EQ(record[0] | record[1], 0);
   EXPECT_STREQ(callSlot<const char*>(file, 7, 0), path.c_str());
   EXPECT_STREQ(callSlot<const char*>(file, 8, 0), "index.txt");
   EXPECT_EQ(file->AddRef(), 2);
@@ -172,9 +170,9 @@ TEST_F(CgArchiveTest, IndexIsCurrentOnlyUntilEntriesChange) {
   const std::string path = build();
   writeZip(path, {{"12.png", patternBytes(64, 2)}}, /*append=*/true);
   tamblet::IPackedArchive* archive = newPacked();
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, path.c_str()));
-  EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt));
-  EXPECT_EQ(loadThroughSlot(archive, kZepLoad, 12), patternBytes(64, 2));  // used all the same
+  ASSERT_TRUE(open(archive, path));
+  EXPECT_FALSE(rebuilt(archive));
+  EXPECT_EQ(load(archive, 12), patternBytes(64, 2));  // used all the same
 
   std::size_t entries = 0;
   bool rewritten = false;
@@ -182,54 +180,46 @@ TEST_F(CgArchiveTest, IndexIsCurrentOnlyUntilEntriesChange) {
   ASSERT_TRUE(reindexCgArchive(path, entries, rewritten, error)) << error;
   EXPECT_TRUE(rewritten);
   EXPECT_EQ(entries, 4u);
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, path.c_str()));
-  EXPECT_TRUE(callSlot<bool>(archive, kZepIsRebuilt));
+  ASSERT_TRUE(open(archive, path));
+  EXPECT_TRUE(rebuilt(archive));
   ASSERT_TRUE(reindexCgArchive(path, entries, rewritten, error));
   EXPECT_FALSE(rewritten);  // already current: left alone
 
-  // An index that names a missing entry, misstates a size, or is absent is not current.
+  // An index that names a missing entry, misstates a size, lacks its header or is absent is not
+  // current; a deflated index that is right is.
   const std::string current = cgIndexText({{1, "1.png", 3}});
-  for (const std::string& index :
-       {current + "2 2.png 3\n", std::string("tamblet-cg-index 1\n1 1.png 4\n"), std::string("1 1.png 3\n")}) {
-    writeZip(out_ / "stale.zep", {{"1.png", {1, 2, 3}}, {"index.txt", textBytes(index)}});
-    ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, (out_ / "stale.zep").c_str()));
-    EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt)) << index;
+  const std::string stale = out_ / "stale.zep";
+  for (const auto& [index, isCurrent] : {std::pair<std::string, bool>{current + "2 2.png 3\n", false},
+                                         {"tamblet-cg-index 1\n1 1.png 4\n", false},
+                                         {"1 1.png 3\n", false},
+                                         {"", false},
+                                         {current, true}}) {
+    std::vector<ZipEntry> zipped = {{"1.png", {1, 2, 3}}};
+    if (!index.empty()) zipped.push_back({"index.txt", textBytes(index), /*stored=*/false});
+    writeZip(stale, zipped);
+    ASSERT_TRUE(open(archive, stale));
+    EXPECT_EQ(rebuilt(archive), isCurrent) << index;
   }
-  writeZip(out_ / "stale.zep", {{"1.png", {1, 2, 3}}, {"index.txt", textBytes(current), false}});
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, (out_ / "stale.zep").c_str()));
-  EXPECT_TRUE(callSlot<bool>(archive, kZepIsRebuilt));
-  writeZip(out_ / "stale.zep", {{"1.png", {1, 2, 3}}});
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, (out_ / "stale.zep").c_str()));
-  EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt));
   EXPECT_EQ(archive->Release(), 0);
 }
 
 TEST_F(CgArchiveTest, UnusableFilesAndPathsAreRefusedCleanly) {
-  EXPECT_FALSE(opens(out_ / "missing.zep"));
-  EXPECT_FALSE(opens(out_.path().string()));  // a folder
   std::filesystem::create_directory(out_ / "CG.zep");
-  EXPECT_FALSE(opens(out_ / "CG.zep"));
-  EXPECT_FALSE(opens(""));
+  for (const std::string& path : {out_ / "missing.zep", out_.str(), out_ / "CG.zep", std::string()})
+    EXPECT_FALSE(opens(path)) << path;
   tamblet::IPackedArchive* archive = newPacked();
   EXPECT_FALSE(callSlot<bool>(archive, kZepOpen, static_cast<const char*>(nullptr)));
   EXPECT_EQ(archive->Release(), 0);
 
-  writeFile(out_ / "empty.zep", {});
-  EXPECT_FALSE(opens(out_ / "empty.zep"));
-  writeFile(out_ / "noise.zep", patternBytes(4096, 3));
-  EXPECT_FALSE(opens(out_ / "noise.zep"));
   const Bytes whole = readFile(build());
-  writeFile(out_ / "cut.zep", Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)));
-  EXPECT_FALSE(opens(out_ / "cut.zep"));
   Bytes broken = whole;  // the end-of-directory record claims a directory beyond the file
-  for (std::size_t i = broken.size() - 22;; --i) {
-    if (broken[i] == 'P' && broken[i + 1] == 'K' && broken[i + 2] == 5 && broken[i + 3] == 6) {
-      putWord(broken, i + 16, 0x7FFFFFF0u);
-      break;
-    }
+  putWord(broken, zipRecords(broken, 5).back() + 16, 0x7FFFFFF0u);
+  for (const Bytes& bytes :
+       {Bytes{}, patternBytes(4096, 3),
+        Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2)), broken}) {
+    writeFile(out_ / "bad.zep", bytes);
+    EXPECT_FALSE(opens(out_ / "bad.zep")) << bytes.size() << " bytes";
   }
-  writeFile(out_ / "broken.zep", broken);
-  EXPECT_FALSE(opens(out_ / "broken.zep"));
 
   // Two entries for one CG: the archive is refused, by both modules.
   writeZip(out_ / "twice.zep", {{"5.png", {1}}, {"0005.bmp", {2}}});
@@ -251,7 +241,7 @@ TEST_F(CgArchiveTest, DamagedEntriesGiveNullWithoutReadingPastTheFile) {
                                {"4.png", patternBytes(300, 6)},
                                {"5.png", patternBytes(300, 7)}});
   Bytes bytes = readFile(out_ / "good.zep");
-  const std::vector<std::size_t> records = centralRecords(bytes);
+  const std::vector<std::size_t> records = zipRecords(bytes, 1);
   ASSERT_EQ(records.size(), 5u);
   bytes[records[0] - 100] ^= 0x55;               // the data of 5.png (last before the directory)
   putWord(bytes, records[0] + 42, 0x7FFFFFF0u);  // 1.png: local header far beyond the file
@@ -261,27 +251,27 @@ TEST_F(CgArchiveTest, DamagedEntriesGiveNullWithoutReadingPastTheFile) {
   writeFile(out_ / "damaged.zep", bytes);
 
   tamblet::IPackedArchive* archive = newPacked();
-  ASSERT_TRUE(callSlot<bool>(archive, kZepOpen, (out_ / "damaged.zep").c_str()));
+  ASSERT_TRUE(open(archive, out_ / "damaged.zep"));
   EXPECT_EQ(callSlot<tamblet::IMemory*>(archive, kZepLoad, 1), nullptr);
-  EXPECT_FALSE(callSlot<bool>(archive, kZepExists, 2));  // unusable entries are as if absent
-  EXPECT_FALSE(callSlot<bool>(archive, kZepExists, 3));
-  EXPECT_EQ(loadThroughSlot(archive, kZepLoad, 4), patternBytes(300, 6));
-  EXPECT_TRUE(callSlot<bool>(archive, kZepExists, 5));
+  EXPECT_FALSE(has(archive, 2));  // unusable entries are as if absent
+  EXPECT_FALSE(has(archive, 3));
+  EXPECT_EQ(load(archive, 4), patternBytes(300, 6));
+  EXPECT_TRUE(has(archive, 5));
   EXPECT_EQ(callSlot<tamblet::IMemory*>(archive, kZepLoad, 5), nullptr);  // checksum fails
-  EXPECT_FALSE(callSlot<bool>(archive, kZepIsRebuilt));
+  EXPECT_FALSE(rebuilt(archive));
   EXPECT_EQ(archive->Release(), 0);
   EXPECT_EQ(Ledger::liveObjects("MemoryBlock"), 0);
 }
 
-// Leaves the archives of these tests as seeds for the archive fuzzer when a seed folder is set.
+// Leaves archives like those of these tests as seeds for the archive fuzzer.
 TEST_F(CgArchiveTest, WritesFuzzSeeds) {
 #ifdef TAMBLET_ARCHIVE_SEED_DIR
-  std::filesystem::create_directories(TAMBLET_ARCHIVE_SEED_DIR);
-  std::filesystem::copy_file(build(), std::string(TAMBLET_ARCHIVE_SEED_DIR) + "/built.zep",
-                             std::filesystem::copy_options::overwrite_existing);
-  writeZip(std::string(TAMBLET_ARCHIVE_SEED_DIR) + "/deflated.zep",
+  const std::string seeds = TAMBLET_ARCHIVE_SEED_DIR;
+  std::filesystem::create_directories(seeds);
+  std::filesystem::copy_file(build(), seeds + "/built.zep", std::filesystem::copy_options::overwrite_existing);
+  writeZip(seeds + "/deflated.zep",
            {{"3.bmp", Bytes(300, 7), false}, {"index.txt", textBytes(cgIndexText({{3, "3.bmp", 300}}))}});
-  writeZip(std::string(TAMBLET_ARCHIVE_SEED_DIR) + "/twice.zep", {{"5.png", {1}}, {"0005.bmp", {2}}});
+  writeZip(seeds + "/twice.zep", {{"5.png", {1}}, {"0005.bmp", {2}}});
 #else
   GTEST_SKIP() << "no seed folder configured";
 #endif

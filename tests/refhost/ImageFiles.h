@@ -15,7 +15,6 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -26,21 +25,17 @@ namespace refhost::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// ---- PNG -----------------------------------------------------------------------------------------
-
 struct PngImage {
-  int width = 1;
-  int height = 1;
-  int bitDepth = 8;
-  int colorType = PNG_COLOR_TYPE_RGB;
+  int width, height, bitDepth, colorType;
+  std::vector<std::vector<unsigned>> samples;  // per row, the samples in file order (R, G, B, A / grey / index)
   bool interlaced = false;
   std::vector<png_color> palette;
-  std::vector<png_byte> paletteAlpha;          // tRNS of a palette image
-  std::optional<png_color_16> transparent;     // tRNS of a grey or RGB image
-  std::vector<std::vector<unsigned>> samples;  // per row, the samples in file order (R, G, B, A / grey / index)
+  std::vector<png_byte> paletteAlpha;       // tRNS of a palette image
+  std::optional<png_color_16> transparent;  // tRNS of a grey or RGB image
 
-  PngImage(int w, int h, int depth, int type, std::vector<std::vector<unsigned>> rows = {})
-      : width(w), height(h), bitDepth(depth), colorType(type), samples(std::move(rows)) {}
+  PngImage(int w, int h, int depth, int type, std::vector<std::vector<unsigned>> rows = {}, bool adam7 = false)
+      : width(w), height(h), bitDepth(depth), colorType(type), samples(std::move(rows)), interlaced(adam7) {}
+
   PngImage& withPalette(std::vector<png_color> entries, std::vector<png_byte> alpha = {}) {
     palette = std::move(entries);
     paletteAlpha = std::move(alpha);
@@ -50,43 +45,28 @@ struct PngImage {
     transparent = colour;
     return *this;
   }
-  PngImage& interlace() {
-    interlaced = true;
-    return *this;
-  }
 };
-
-// Packs samples of `depth` bits big-endian, as PNG stores them.
-inline Bytes packSamples(const std::vector<unsigned>& samples, int depth) {
-  Bytes packed;
-  if (depth == 16) {
-    for (unsigned sample : samples) {
-      packed.push_back(static_cast<std::uint8_t>(sample >> 8));
-      packed.push_back(static_cast<std::uint8_t>(sample));
-    }
-    return packed;
-  }
-  int used = 8;
-  for (unsigned sample : samples) {
-    if (used == 8) {
-      packed.push_back(0);
-      used = 0;
-    }
-    used += depth;
-    packed.back() = static_cast<std::uint8_t>(packed.back() | sample << (8 - used));
-  }
-  return packed;
-}
 
 inline void appendPngBytes(png_structp png, png_bytep data, std::size_t count) {
   auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + count);
 }
-inline void flushPngBytes(png_structp) {}
 
 inline Bytes writePng(const PngImage& image) {
-  std::vector<Bytes> rows;
-  for (const auto& row : image.samples) rows.push_back(packSamples(row, image.bitDepth));
+  std::vector<Bytes> rows;  // samples packed big-endian at the image's depth, as PNG stores them
+  for (const auto& samples : image.samples) {
+    Bytes& row = rows.emplace_back();
+    int used = 8;
+    for (unsigned sample : samples) {
+      if (image.bitDepth == 16) {
+        row.insert(row.end(), {static_cast<std::uint8_t>(sample >> 8), static_cast<std::uint8_t>(sample)});
+        continue;
+      }
+      if (used == 8) row.push_back(0), used = 0;
+      used += image.bitDepth;
+      row.back() = static_cast<std::uint8_t>(row.back() | sample << (8 - used));
+    }
+  }
   std::vector<png_bytep> rowPointers;
   for (Bytes& row : rows) rowPointers.push_back(row.data());
   Bytes out;
@@ -97,7 +77,7 @@ inline Bytes writePng(const PngImage& image) {
     ADD_FAILURE() << "libpng could not write the test image";
     return {};
   }
-  png_set_write_fn(png, &out, appendPngBytes, flushPngBytes);
+  png_set_write_fn(png, &out, appendPngBytes, [](png_structp) {});
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), image.bitDepth,
                image.colorType, image.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -123,8 +103,6 @@ inline void setPngSize(Bytes& png, std::uint32_t width, std::uint32_t height) {
   const uLong crc = crc32(0, png.data() + 12, 17);
   for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
 }
-
-// ---- JPEG ----------------------------------------------------------------------------------------
 
 // `samples`: width × height × components bytes (grey, or R, G, B).
 inline Bytes writeJpeg(int width, int height, int components, const Bytes& samples, int quality = 90,
@@ -175,30 +153,24 @@ inline Bytes readJpegRgb(const Bytes& file) {
   return rgb;
 }
 
-// ---- BMP -----------------------------------------------------------------------------------------
-
-inline void put16(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void put32(Bytes& out, std::uint32_t value) {
-  put16(out, value & 0xFFFF);
-  put16(out, value >> 16);
+// Appends `value` little-endian in `size` bytes.
+inline void put(Bytes& out, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 struct BmpImage {
-  std::int32_t width = 1;
-  std::int32_t height = 1;  // negative: top-down
-  int bpp = 24;
+  std::int32_t width, height;  // negative height: top-down
+  int bpp;
+  std::vector<Bytes> rows;  // in file order, without padding
   std::uint32_t compression = 0;
   std::uint32_t headerSize = 40;       // 12, 40, 52, 56, 108 or 124
   std::vector<std::uint32_t> masks;    // after a 40-byte header, or inside the longer ones
   std::vector<std::uint32_t> palette;  // 0x00RRGGBB
   std::uint32_t colorsUsed = 0;
-  std::vector<Bytes> rows;  // in file order, without padding
 
-  BmpImage(std::int32_t w, std::int32_t h, int bits, std::vector<Bytes> fileRows = {})
-      : width(w), height(h), bpp(bits), rows(std::move(fileRows)) {}
+  BmpImage(std::int32_t w, std::int32_t h, int bits, std::vector<Bytes> fileRows = {}, std::uint32_t header = 40)
+      : width(w), height(h), bpp(bits), rows(std::move(fileRows)), headerSize(header) {}
+
   BmpImage& withMasks(std::uint32_t kind, std::vector<std::uint32_t> bitMasks) {
     compression = kind;
     masks = std::move(bitMasks);
@@ -209,57 +181,35 @@ struct BmpImage {
     colorsUsed = used;
     return *this;
   }
-  BmpImage& withHeader(std::uint32_t size) {
-    headerSize = size;
-    return *this;
-  }
 };
 
 // Assembles the file: headers, masks, palette, rows padded to 4 bytes.
 inline Bytes writeBmp(const BmpImage& image) {
   Bytes info;
-  if (image.headerSize == 12) {
-    put32(info, 12);
-    put16(info, static_cast<std::uint32_t>(image.width));
-    put16(info, static_cast<std::uint32_t>(image.height));
-    put16(info, 1);
-    put16(info, static_cast<std::uint32_t>(image.bpp));
-  } else {
-    put32(info, image.headerSize);
-    put32(info, static_cast<std::uint32_t>(image.width));
-    put32(info, static_cast<std::uint32_t>(image.height));
-    put16(info, 1);
-    put16(info, static_cast<std::uint32_t>(image.bpp));
-    put32(info, image.compression);
-    put32(info, 0);  // image size
-    put32(info, 2835);
-    put32(info, 2835);
-    put32(info, image.colorsUsed);
-    put32(info, 0);
-    for (std::uint32_t mask : image.masks) put32(info, mask);  // inside the longer headers, or right after
+  const int side = image.headerSize == 12 ? 2 : 4;  // the core header has 16-bit sides
+  put(info, image.headerSize, 4);
+  put(info, static_cast<std::uint32_t>(image.width), side);
+  put(info, static_cast<std::uint32_t>(image.height), side);
+  put(info, 1, 2);
+  put(info, static_cast<std::uint32_t>(image.bpp), 2);
+  if (image.headerSize != 12) {
+    for (std::uint32_t value : {image.compression, 0u, 2835u, 2835u, image.colorsUsed, 0u}) put(info, value, 4);
+    for (std::uint32_t mask : image.masks) put(info, mask, 4);
     while (image.headerSize > 40 && info.size() < image.headerSize) info.push_back(0);
   }
-  for (std::uint32_t colour : image.palette) {
-    info.push_back(static_cast<std::uint8_t>(colour));
-    info.push_back(static_cast<std::uint8_t>(colour >> 8));
-    info.push_back(static_cast<std::uint8_t>(colour >> 16));
-    if (image.headerSize != 12) info.push_back(0);
-  }
+  for (std::uint32_t colour : image.palette) put(info, colour, image.headerSize == 12 ? 3 : 4);
   Bytes pixels;
   for (const Bytes& row : image.rows) {
     pixels.insert(pixels.end(), row.begin(), row.end());
     while (pixels.size() % 4) pixels.push_back(0);
   }
   Bytes file{'B', 'M'};
-  put32(file, static_cast<std::uint32_t>(14 + info.size() + pixels.size()));
-  put32(file, 0);
-  put32(file, static_cast<std::uint32_t>(14 + info.size()));
+  for (std::size_t value : {14 + info.size() + pixels.size(), std::size_t{0}, 14 + info.size()})
+    put(file, static_cast<std::uint32_t>(value), 4);
   file.insert(file.end(), info.begin(), info.end());
   file.insert(file.end(), pixels.begin(), pixels.end());
   return file;
 }
-
-// ---- checks --------------------------------------------------------------------------------------
 
 // The pixel at (x, y) of a 32-bit surface as 0xAARRGGBB.
 inline std::uint32_t pixelAt(tamblet::ISurface& surface, int x, int y) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "host/Kernel.h"
@@ -42,12 +43,7 @@ TEST_F(KernelTest, EveryServiceIsAnsweredAndEachCanBeWithheld) {
   for (const auto& id : ids) {
     ASSERT_NE(ask(id), nullptr);
     kernel.withhold(id);
-    EXPECT_EQ(ask(id), nullptr);
-    for (const auto& other : ids) {
-      if (other != id) {
-        EXPECT_NE(ask(other), nullptr);
-      }
-    }
+    for (const auto& other : ids) EXPECT_EQ(ask(other) == nullptr, other == id);
     kernel.restore(id);
     EXPECT_NE(ask(id), nullptr);
   }
@@ -98,12 +94,9 @@ TEST_F(KernelTest, InputTimerAndWheelFollowTheTest) {
   std::int32_t x = -1, y = -1;
   kernel.input().setMousePosition(12, 34);
   EXPECT_TRUE(callSlot<bool>(input, 2, &x, &y));
-  EXPECT_EQ(x, 12);
-  EXPECT_EQ(y, 34);
+  EXPECT_EQ(std::pair(x, y), std::pair(12, 34));
   kernel.input().setMousePositionUnknown();
-  x = y = -1;
   EXPECT_FALSE(callSlot<bool>(input, 2, &x, &y));
-  EXPECT_EQ(x, -1);
 
   auto* wheel = static_cast<tamblet::IMouseWheel*>(kernel.GetService(&tamblet::kIID_IMouseWheel));
   kernel.input().setWheelCounts(3, -2);
@@ -125,18 +118,18 @@ TEST_F(KernelTest, GameWindowAndFrameServicesAnswerWhatWasSet) {
   auto* path = static_cast<tamblet::IGamePath*>(kernel.GetService(&tamblet::kIID_IGamePath));
   auto* debug = static_cast<tamblet::IDebugMode*>(kernel.GetService(&tamblet::kIID_IDebugMode));
   auto* reset = static_cast<tamblet::IResetState*>(kernel.GetService(&tamblet::kIID_IResetState));
-  EXPECT_STREQ(callSlot<const char*>(info, 5), "game.exe");
-  EXPECT_STREQ(callSlot<const char*>(path, 0), "");
-  EXPECT_FALSE(callSlot<bool>(debug, 0));
-  EXPECT_FALSE(callSlot<bool>(reset, 1));
-  kernel.game().setGameName("\x83\x51\x81\x5B\x83\x80.exe");  // Shift-JIS bytes kept as they are
-  kernel.game().setPathPrefix("C:\\g\\");
-  kernel.game().setDebugMode(true);
-  kernel.game().setResetOnce(true);
-  EXPECT_STREQ(callSlot<const char*>(info, 5), "\x83\x51\x81\x5B\x83\x80.exe");
-  EXPECT_STREQ(callSlot<const char*>(path, 0), "C:\\g\\");
-  EXPECT_TRUE(callSlot<bool>(debug, 0));
-  EXPECT_TRUE(callSlot<bool>(reset, 1));
+  for (const bool set : {false, true}) {
+    if (set) {
+      kernel.game().setGameName("\x83\x51\x81\x5B\x83\x80.exe");  // Shift-JIS bytes kept as they are
+      kernel.game().setPathPrefix("C:\\g\\");
+      kernel.game().setDebugMode(true);
+      kernel.game().setResetOnce(true);
+    }
+    EXPECT_STREQ(callSlot<const char*>(info, 5), set ? "\x83\x51\x81\x5B\x83\x80.exe" : "game.exe");
+    EXPECT_STREQ(callSlot<const char*>(path, 0), set ? "C:\\g\\" : "");
+    EXPECT_EQ(callSlot<bool>(debug, 0), set);
+    EXPECT_EQ(callSlot<bool>(reset, 1), set);
+  }
 
   auto* window = static_cast<tamblet::IHostWindow*>(kernel.GetService(&tamblet::kIID_IHostWindow));
   EXPECT_NE(callSlot<void*>(window, 0), nullptr);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/Memory.h"
@@ -41,7 +42,6 @@ const ModuleCase kModules[] = {
 void* callEntry(const ModuleEntryPoint& entry, const tamblet::InterfaceId& id) {
   return reinterpret_cast<tamblet::CreateInterfaceFunction>(entry.address)(&id);
 }
-
 void giveBack(const ModuleCase& module, void* answer) {
   if (answer && module.counted) static_cast<tamblet::IInterface*>(answer)->Release();
 }
@@ -54,27 +54,19 @@ TEST_F(ModulesTest, EveryEntryPointAnswersItsIdAndNullWhileWithheld) {
     SCOPED_TRACE(module.module);
     EXPECT_STREQ(entries[i].module, module.module);
     EXPECT_STREQ(entries[i].symbol, module.counted ? "CreateInterface" : "GetInterface");
-    void* answer = callEntry(entries[i], module.id);
-    ASSERT_NE(answer, nullptr);
-    giveBack(module, answer);
-    for (const ModuleCase& other : kModules) {
-      if (other.id != module.id) {
-        EXPECT_EQ(callEntry(entries[i], other.id), nullptr);
+    for (const bool withheld : {false, true, false}) {
+      if (withheld) host().withholdModule(module.module);
+      // Only its own id is answered, and only while not withheld; the other modules answer on.
+      for (const ModuleCase& other : kModules) {
+        void* answer = callEntry(entries[i], other.id);
+        EXPECT_EQ(answer != nullptr, other.id == module.id && !withheld) << other.module;
+        giveBack(other, answer);
+        void* own = Host::moduleInterface(other.module, &other.id);
+        EXPECT_EQ(own != nullptr, !withheld || other.module != module.module) << other.module;
+        giveBack(other, own);
       }
+      host().restoreModule(module.module);
     }
-    host().withholdModule(module.module);
-    EXPECT_EQ(callEntry(entries[i], module.id), nullptr);
-    for (const ModuleCase& other : kModules) {
-      if (other.module != module.module) {
-        void* still = Host::moduleInterface(other.module, &other.id);
-        EXPECT_NE(still, nullptr);
-        giveBack(other, still);
-      }
-    }
-    host().restoreModule(module.module);
-    answer = callEntry(entries[i], module.id);
-    EXPECT_NE(answer, nullptr);
-    giveBack(module, answer);
   }
   auto* kernel =
       static_cast<tamblet::IHostKernel*>(Host::moduleInterface("HostKernel", &tamblet::kIID_HostKernelObject));
@@ -115,15 +107,18 @@ TEST_F(ModulesTest, DecompressFillsExactlyTheDestinationOrRefuses) {
                              static_cast<const void*>(packed.data()), sourceSize));
   EXPECT_EQ(std::memcmp(out.data(), original.data(), 1000), 0);
   EXPECT_EQ(out[1000], 0xEE);  // nothing written past the destination
-  EXPECT_FALSE(compression->Decompress(out.data(), 999, packed.data(), sourceSize));   // stream is longer
-  EXPECT_FALSE(compression->Decompress(out.data(), 1001, packed.data(), sourceSize));  // stream is shorter
-  EXPECT_EQ(out[1000], 0xEE);
-  EXPECT_FALSE(compression->Decompress(out.data(), 1000, packed.data(), sourceSize - 4));  // truncated
   std::vector<std::uint8_t> corrupt = packed;
   corrupt[sourceSize / 2] ^= 0x55;
-  EXPECT_FALSE(compression->Decompress(out.data(), 1000, corrupt.data(), sourceSize));
-  EXPECT_FALSE(compression->Decompress(nullptr, 1000, packed.data(), sourceSize));
-  EXPECT_FALSE(compression->Decompress(out.data(), 1000, nullptr, sourceSize));
+  // The stream longer or shorter than the destination, truncated, corrupt, or no buffer at all.
+  for (const auto& [into, size, from, length] : {std::tuple{out.data(), 999u, packed.data(), sourceSize},
+                                                 {out.data(), 1001u, packed.data(), sourceSize},
+                                                 {out.data(), 1000u, packed.data(), sourceSize - 4},
+                                                 {out.data(), 1000u, corrupt.data(), sourceSize},
+                                                 {nullptr, 1000u, packed.data(), sourceSize},
+                                                 {out.data(), 1000u, nullptr, sourceSize}}) {
+    EXPECT_FALSE(compression->Decompress(into, size, from, length)) << size << " from " << length;
+  }
+  EXPECT_EQ(out[1000], 0xEE);
   EXPECT_EQ(compression->Release(), 1);
 }
 

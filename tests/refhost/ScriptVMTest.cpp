@@ -31,12 +31,7 @@ TEST_F(ScriptVMTest, EachVMServiceIsAnsweredAndCanBeWithheld) {
   for (const auto& id : ids) {
     EXPECT_NE(callSlot<void*>(vm, 4, &id), nullptr);
     host().vm().withhold(id);
-    EXPECT_EQ(callSlot<void*>(vm, 4, &id), nullptr);
-    for (const auto& other : ids) {
-      if (other != id) {
-        EXPECT_NE(vm->GetService(&other), nullptr);
-      }
-    }
+    for (const auto& other : ids) EXPECT_EQ(callSlot<void*>(vm, 4, &other) == nullptr, other == id);
     host().vm().restore(id);
     EXPECT_NE(vm->GetService(&id), nullptr);
   }
@@ -63,8 +58,7 @@ TEST_F(ScriptVMTest, ErrorsPausesAndMessagesAreRecordedExactly) {
   host().vm().setGameMessages({"one", "\x82\xA0"});
   EXPECT_EQ(callSlot<std::int32_t>(messages, 0), 2);
   EXPECT_STREQ(callSlot<const char*>(messages, 1, 1), "\x82\xA0");
-  EXPECT_STREQ(callSlot<const char*>(messages, 1, 2), "");
-  EXPECT_STREQ(callSlot<const char*>(messages, 1, -1), "");
+  for (std::int32_t outside : {2, -1}) EXPECT_STREQ(callSlot<const char*>(messages, 1, outside), "");
 }
 
 TEST_F(ScriptVMTest, NameTableAndCallStackAnswerWhatTheTestScripted) {
@@ -78,10 +72,8 @@ TEST_F(ScriptVMTest, NameTableAndCallStackAnswerWhatTheTestScripted) {
   EXPECT_STREQ(callSlot<const char*>(names, 0, 7), "main");
   EXPECT_STREQ(callSlot<const char*>(names, 0, 8), "");
   EXPECT_EQ(callSlot<std::int32_t>(frames, 11), 2);
-  EXPECT_EQ(callSlot<std::int32_t>(frames, 12, 0), 3);
-  EXPECT_EQ(callSlot<std::int32_t>(frames, 12, 1), 5);
-  EXPECT_EQ(callSlot<std::int32_t>(frames, 12, 2), -1);
-  EXPECT_EQ(callSlot<std::int32_t>(frames, 12, -1), -1);
+  for (const auto& [frame, function] : {std::pair{0, 3}, {1, 5}, {2, -1}, {-1, -1}})
+    EXPECT_EQ(callSlot<std::int32_t>(frames, 12, frame), function) << frame;
   EXPECT_EQ(callSlot<std::int32_t>(frames, 6, 3), 7);
   EXPECT_EQ(callSlot<std::int32_t>(frames, 6, 5), -1);
 }
@@ -104,12 +96,12 @@ TEST(VMObjectsTest, ArrayWritesAreBoundsCheckedAndResizeKeepsLeadingValues) {
   EXPECT_EQ(callSlot<std::int32_t>(object, 3), 1);
   const std::int32_t value = -7;
   EXPECT_TRUE(callSlot<bool>(object, 5, 2, &value));
-  EXPECT_FALSE(callSlot<bool>(object, 5, 3, &value));
-  EXPECT_FALSE(callSlot<bool>(object, 5, -1, &value));
   EXPECT_FALSE(callSlot<bool>(object, 5, 0, static_cast<const void*>(nullptr)));
+  for (std::int32_t outside : {3, -1, INT32_MIN}) {
+    EXPECT_FALSE(callSlot<bool>(object, 5, outside, &value));
+    EXPECT_EQ(callSlot<void*>(object, 4, outside), nullptr);
+  }
   EXPECT_EQ(*static_cast<std::int32_t*>(callSlot<void*>(object, 4, 2)), -7);
-  EXPECT_EQ(callSlot<void*>(object, 4, 3), nullptr);
-  EXPECT_EQ(callSlot<void*>(object, 4, INT32_MIN), nullptr);
 
   const std::int32_t grown[] = {5};
   EXPECT_TRUE(callSlot<bool>(object, 6, grown, 1));
@@ -118,12 +110,9 @@ TEST(VMObjectsTest, ArrayWritesAreBoundsCheckedAndResizeKeepsLeadingValues) {
   EXPECT_TRUE(array.Resize(twoByThree, 2));
   EXPECT_EQ(array.GetDimensionCount(), 2);
   EXPECT_EQ(array.GetElementCount(), 6);
-  const std::int32_t negative[] = {-1};
-  const std::int32_t huge[] = {INT32_MAX, INT32_MAX};
-  EXPECT_FALSE(array.Resize(negative, 1));
-  EXPECT_FALSE(array.Resize(huge, 2));
-  EXPECT_FALSE(array.Resize(nullptr, 1));
-  EXPECT_FALSE(array.Resize(grown, 0));
+  const std::int32_t negative[] = {-1}, huge[] = {INT32_MAX, INT32_MAX};
+  for (const auto& [counts, dimensions] : {std::pair{negative, 1}, {huge, 2}, {nullptr, 1}, {grown, 0}})
+    EXPECT_FALSE(array.Resize(counts, dimensions));
   EXPECT_EQ(array.GetElementCount(), 6);  // refusals leave the array as it was
 }
 
@@ -141,8 +130,7 @@ TEST(VMObjectsTest, StructMembersHaveTypesAndBoundsCheckedValues) {
   EXPECT_TRUE(callSlot<bool>(object, 4, 0, &number));
   EXPECT_TRUE(callSlot<bool>(object, 4, 1, &weight));
   EXPECT_TRUE(callSlot<bool>(object, 4, 2, colour));
-  EXPECT_FALSE(callSlot<bool>(object, 4, 3, &number));
-  EXPECT_FALSE(callSlot<bool>(object, 4, -1, &number));
+  for (std::int32_t outside : {3, -1}) EXPECT_FALSE(callSlot<bool>(object, 4, outside, &number));
   EXPECT_EQ(style.word(0), 42);
   EXPECT_EQ(style.floatMember(1), 1.5f);
   EXPECT_EQ(std::memcmp(callSlot<void*>(object, 3, 2), colour, sizeof colour), 0);

@@ -6,8 +6,12 @@
 #include <dlfcn.h>
 #include <lua.hpp>
 
+#include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "refhost/ScriptVM.h"
 #include "tools/play/EngineLibrary.h"
@@ -22,7 +26,13 @@ struct FakeKernel final : IHostKernel {
 
 class BridgeTest : public ::testing::Test {
  protected:
+  void SetUp() override { open(TAMBLET_TEST_ENGINE); }
+  void TearDown() override {
+    if (L_) lua_close(L_);
+  }
   void open(const char* path) {
+    if (L_) lua_close(L_);
+    bridge_.reset();
     std::string why;
     library_ = EngineLibrary::open(path, &why);
     ASSERT_TRUE(library_) << why;
@@ -30,9 +40,6 @@ class BridgeTest : public ::testing::Test {
     L_ = luaL_newstate();
     luaL_openlibs(L_);
     bridge_->install(L_);
-  }
-  void TearDown() override {
-    if (L_) lua_close(L_);
   }
   // Runs `code`; the empty text on success, else the error message.
   std::string run(const std::string& code) {
@@ -50,12 +57,16 @@ class BridgeTest : public ::testing::Test {
     lua_pop(L_, 1);
     return value;
   }
+  // Runs each piece of code, then expects each expression to read as given.
+  void expectValues(const std::string& code, std::initializer_list<std::pair<const char*, const char*>> values) {
+    EXPECT_EQ(run(code), "") << code;
+    for (const auto& [expression, value] : values) EXPECT_EQ(eval(expression), value) << expression;
+  }
   template <class Function>
   Function* fake(const char* name) {
     void* handle = dlopen(TAMBLET_TEST_ENGINE, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle) return nullptr;
-    void* address = dlsym(handle, name);
-    dlclose(handle);
+    void* address = handle ? dlsym(handle, name) : nullptr;
+    if (handle) dlclose(handle);
     return reinterpret_cast<Function*>(address);
   }
 
@@ -66,70 +77,60 @@ class BridgeTest : public ::testing::Test {
   lua_State* L_ = nullptr;
 };
 
-TEST_F(BridgeTest, ResultsComeFirstThenOutputsInArgumentOrder) {
-  open(TAMBLET_TEST_ENGINE);
-  EXPECT_EQ(run("ok, x, y = Mouse_GetPos()"), "");
-  EXPECT_EQ(eval("ok and x == 7 and y == -8"), "true");
-  EXPECT_EQ(run("n, first, rest = StringPopFront('あいう')"), "");
-  EXPECT_EQ(eval("n .. '|' .. first .. '|' .. rest"), "2|あ|いう");
-  EXPECT_EQ(eval("IntToHankaku(-42, 5, true)"), "-42|5|1");
-  EXPECT_EQ(eval("IntToHankaku(-42, 5, 0)"), "-42|5|0");
-  // A lone lead byte at the end comes back as U+FFFD instead of failing.
-  EXPECT_EQ(eval("CharSprite_GetChar(0)"), "あ\xEF\xBF\xBD");
-  EXPECT_EQ(run("ok, list, count = Debug_GetSpriteNumberList()"), "");
-  EXPECT_EQ(eval("ok and #list == 2 and list[1] == 4 and list[2] == 5 and count == 2"), "true");
-  EXPECT_EQ(eval("FPS_Get()"), "59.5");
-  // bool arguments reach the engine as 1 or 0, whatever their low byte.
-  EXPECT_EQ(eval("SP_SetShow(1, 256)"), "true");
-  EXPECT_EQ(eval("SP_SetShow(1, false)"), "false");
-  EXPECT_EQ(eval("SP_SetPos(-3, 1, 2)"), "true");
-  EXPECT_EQ(eval("select('#', SP_SetPos(1, 1, 2))"), "1");
+// Results first, then outputs in argument order; strings converted both ways; tables written back.
+TEST_F(BridgeTest, ResultsOutputsStringsAndTablesComeBackInOrder) {
+  expectValues("ok, x, y = Mouse_GetPos(); n, first, rest = StringPopFront('あいう')",
+               {{"ok and x == 7 and y == -8", "true"}, {"n .. '|' .. first .. '|' .. rest", "2|あ|いう"}});
+  expectValues("ok, list, count = Debug_GetSpriteNumberList()",
+               {{"ok and #list == 2 and list[1] == 4 and list[2] == 5 and count == 2", "true"},
+                {"IntToHankaku(-42, 5, true)", "-42|5|1"},
+                {"IntToHankaku(-42, 5, 0)", "-42|5|0"},
+                // A lone lead byte at the end comes back as U+FFFD instead of failing.
+                {"CharSprite_GetChar(0)", "あ\xEF\xBF\xBD"},
+                {"FPS_Get()", "59.5"},
+                // bool arguments reach the engine as 1 or 0, whatever their low byte.
+                {"SP_SetShow(1, 256)", "true"},
+                {"SP_SetShow(1, false)", "false"},
+                {"SP_SetPos(-3, 1, 2)", "true"},
+                {"select('#', SP_SetPos(1, 1, 2))", "1"}});
+  expectValues("t = {9, 9, 9, 9, 9}; kind = SP_Enum(t); m = {0, 0, 1.5, {1, 2}}; ok = CG_GetMetrics(3, m)",
+               {{"kind .. ':' .. #t .. ':' .. table.concat(t, ',')", "10:3:5,6,7"},
+                {"m[1] .. ',' .. m[2] .. ',' .. m[3] .. ',' .. m[4][1] .. ',' .. m[4][2]", "30,31,1.5,1,2"},
+                {"math.type(m[1])", "integer"}});
 }
 
 TEST_F(BridgeTest, TheLuaCallStackIsShownToTheVmForFuncStack) {
-  open(TAMBLET_TEST_ENGINE);
-  EXPECT_EQ(run("function inner() return Debug_GetFuncStack(3) end\n"
-                "function outer() local s = inner() return s end\n"
-                "text = outer()"), "");
-  EXPECT_EQ(eval("text"), "stack");
+  expectValues(
+      "function inner() return Debug_GetFuncStack(3) end\n"
+      "function outer() local s = inner() return s end\n"
+      "text = outer()",
+      {{"text", "stack"}});
   refhost::CallStack& stack = vm_.callStack();
   ASSERT_EQ(stack.GetFrameCount(), 3);
-  EXPECT_STREQ(stack.GetName(stack.GetFunctionNameIndex(stack.GetFrameFunction(0))), "inner");
-  EXPECT_STREQ(stack.GetName(stack.GetFunctionNameIndex(stack.GetFrameFunction(1))), "outer");
-  EXPECT_STREQ(stack.GetName(stack.GetFunctionNameIndex(stack.GetFrameFunction(2))), "main chunk");
-}
-
-TEST_F(BridgeTest, TablesAreWrittenBackAfterTheCall) {
-  open(TAMBLET_TEST_ENGINE);
-  EXPECT_EQ(run("t = {9, 9, 9, 9, 9}; kind = SP_Enum(t)"), "");
-  EXPECT_EQ(eval("kind .. ':' .. #t .. ':' .. table.concat(t, ',')"), "10:3:5,6,7");
-  EXPECT_EQ(run("m = {0, 0, 1.5, {1, 2}}; ok = CG_GetMetrics(3, m)"), "");
-  EXPECT_EQ(eval("m[1] .. ',' .. m[2] .. ',' .. m[3] .. ',' .. m[4][1] .. ',' .. m[4][2]"), "30,31,1.5,1,2");
-  EXPECT_EQ(eval("math.type(m[1])"), "integer");
+  for (const auto& [frame, name] : {std::pair{0, "inner"}, {1, "outer"}, {2, "main chunk"}})
+    EXPECT_STREQ(stack.GetName(stack.GetFunctionNameIndex(stack.GetFrameFunction(frame))), name);
 }
 
 TEST_F(BridgeTest, SurfaceValuesHoldAReferenceUntilCollected) {
-  open(TAMBLET_TEST_ENGINE);
   auto* references = fake<std::int32_t()>("FakeEngine_References");
   ASSERT_NE(references, nullptr);
   const std::int32_t before = references();
   EXPECT_EQ(run("s = Sprite_GetConstSurface(1)"), "");
   EXPECT_EQ(references(), before + 1);
-  EXPECT_EQ(eval("s"), "surface 3x2");
-  EXPECT_EQ(eval("Sprite_GetConstSurface(2)"), "nil");
-  EXPECT_EQ(eval("Sprite_SetSurface(1, s)"), "true");
-  EXPECT_EQ(eval("Sprite_SetSurface(1, nil)"), "false");
+  expectValues("", {{"s", "surface 3x2"},
+                    {"Sprite_GetConstSurface(2)", "nil"},
+                    {"Sprite_SetSurface(1, s)", "true"},
+                    {"Sprite_SetSurface(1, nil)", "false"}});
   EXPECT_NE(run("Sprite_SetSurface(1, {})").find("bad argument #2 to 'Sprite_SetSurface'"), std::string::npos);
   EXPECT_EQ(run("s = nil; collectgarbage(); collectgarbage()"), "");
   EXPECT_EQ(references(), before);
   // An object handed out by GetInterface is released at once; the script learns it existed.
-  EXPECT_EQ(eval("GetInterface('8DD68071-8719-4989-81DB-C2D638027B2F')"), "true");
-  EXPECT_EQ(eval("GetInterface('00000000-0000-0000-0000-000000000000')"), "false");
+  expectValues("", {{"GetInterface('8DD68071-8719-4989-81DB-C2D638027B2F')", "true"},
+                    {"GetInterface('00000000-0000-0000-0000-000000000000')", "false"}});
   EXPECT_EQ(references(), before);
 }
 
 TEST_F(BridgeTest, InitGetsTheHostKernelAndEngineErrorsStopTheCall) {
-  open(TAMBLET_TEST_ENGINE);
   EXPECT_EQ(eval("Init(64)"), "true");
   EXPECT_EQ(fake<void*()>("FakeEngine_LastKernel")(), static_cast<IHostKernel*>(&kernel_));
   EXPECT_EQ(eval("Init(1)"), "false");
@@ -141,7 +142,6 @@ TEST_F(BridgeTest, InitGetsTheHostKernelAndEngineErrorsStopTheCall) {
 }
 
 TEST_F(BridgeTest, HostileArgumentsAreRefusedNamingExportAndArgument) {
-  open(TAMBLET_TEST_ENGINE);
   const struct {
     const char* code;
     const char* message;
@@ -175,47 +175,33 @@ TEST_F(BridgeTest, HostileArgumentsAreRefusedNamingExportAndArgument) {
 // naming the export and the argument, never a call into the engine.
 TEST_F(BridgeTest, EveryExportOfTheRealLibraryRefusesHostileValues) {
   open(TAMBLET_ENGINE_LIBRARY);
+  // A valid value and the hostile ones for each kind of script argument; the rest take strings.
+  using Values = std::pair<std::string, std::vector<std::string>>;
+  const std::map<ArgKind, Values> byKind = {
+      {ArgKind::kInt, {"1", {"nil", "0.25", "2^31", "-2^31-1", "math.huge", "'7'", "{}"}}},
+      {ArgKind::kBool, {"true", {"nil", "0.5", "'x'", "2^40"}}},
+      {ArgKind::kFloat, {"0.5", {"nil", "'x'", "{}", "true"}}},
+      {ArgKind::kArray, {"{}", {"nil", "5", "{'x'}", "{{1},{1,2}}"}}},
+      {ArgKind::kStruct, {"{}", {"nil", "'x'", "{'x'}", "{{}}"}}},
+      {ArgKind::kSurface, {"nil", {"5", "{}", "'x'"}}},
+      {ArgKind::kInterfaceId, {"'00000000-0000-0000-0000-000000000000'", {"nil", "'x'", "5"}}}};
+  const Values text = {"'a'", {"nil", "5", "{}", "'\\xc3'"}};
   int checked = 0;
-  for (std::size_t e = 0; e < exportTable().size(); ++e) {
-    const ExportSignature& signature = exportTable()[e];
-    std::vector<ArgKind> kinds;
+  for (const ExportSignature& signature : exportTable()) {
+    std::vector<const Values*> kinds;
     for (ArgKind kind : signature.args) {
-      if (takesScriptValue(kind)) kinds.push_back(kind);
+      if (takesScriptValue(kind)) kinds.push_back(byKind.count(kind) ? &byKind.at(kind) : &text);
     }
-    auto valid = [](ArgKind kind) -> std::string {
-      switch (kind) {
-        case ArgKind::kInt: return "1";
-        case ArgKind::kBool: return "true";
-        case ArgKind::kFloat: return "0.5";
-        case ArgKind::kArray:
-        case ArgKind::kStruct: return "{}";
-        case ArgKind::kSurface: return "nil";
-        case ArgKind::kInterfaceId: return "'00000000-0000-0000-0000-000000000000'";
-        default: return "'a'";
-      }
-    };
-    auto hostile = [](ArgKind kind) -> std::vector<std::string> {
-      switch (kind) {
-        case ArgKind::kInt: return {"nil", "0.25", "2^31", "-2^31-1", "math.huge", "'7'", "{}"};
-        case ArgKind::kBool: return {"nil", "0.5", "'x'", "2^40"};
-        case ArgKind::kFloat: return {"nil", "'x'", "{}", "true"};
-        case ArgKind::kArray: return {"nil", "5", "{'x'}", "{{1},{1,2}}"};
-        case ArgKind::kStruct: return {"nil", "'x'", "{'x'}", "{{}}"};
-        case ArgKind::kSurface: return {"5", "{}", "'x'"};
-        case ArgKind::kInterfaceId: return {"nil", "'x'", "5"};
-        default: return {"nil", "5", "{}", "'\\xc3'"};
-      }
-    };
+    const std::string name(signature.name);
     for (std::size_t at = 0; at < kinds.size(); ++at) {
-      for (const std::string& bad : hostile(kinds[at])) {
-        std::string call = std::string(signature.name) + "(";
-        for (std::size_t i = 0; i < kinds.size(); ++i) call += (i ? ", " : "") + (i == at ? bad : valid(kinds[i]));
-        call += ")";
-        const std::string message = run(call);
-        const bool bound = library_->has(signature);
-        const std::string expected = bound ? "bad argument #" + std::to_string(at + 1) + " to '" + std::string(signature.name) + "'"
-                                           : std::string(signature.name) + " is not available in this engine library";
-        EXPECT_NE(message.find(expected), std::string::npos) << call << " gave: " << message;
+      for (const std::string& bad : kinds[at]->second) {
+        std::string call = name + "(";
+        for (std::size_t i = 0; i < kinds.size(); ++i) call += (i ? ", " : "") + (i == at ? bad : kinds[i]->first);
+        const std::string message = run(call + ")");
+        const std::string expected = library_->has(signature)
+                                         ? "bad argument #" + std::to_string(at + 1) + " to '" + name + "'"
+                                         : name + " is not available in this engine library";
+        EXPECT_NE(message.find(expected), std::string::npos) << call << ") gave: " << message;
         ++checked;
       }
     }

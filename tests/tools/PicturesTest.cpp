@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "host/Ref.h"
 #include "refhost/MainSurface.h"
@@ -89,21 +90,17 @@ TEST(PicturesTest, ConfigAndFrameStatistics) {
   std::string why;
   const auto config = parseGameConfig("# demo\nwidth = 1280\nheight=720 # wide\ndebug = true\ntitle = A B\n", &why);
   ASSERT_TRUE(config) << why;
-  EXPECT_EQ(config->width, 1280);
-  EXPECT_EQ(config->height, 720);
-  EXPECT_EQ(config->debug, true);
-  EXPECT_EQ(config->title, "A B");
-  EXPECT_FALSE(parseGameConfig("width = 0\n", &why));
+  EXPECT_EQ(std::tuple(config->width, config->height, config->debug, config->title),
+            std::tuple(1280, 720, true, std::string("A B")));
+  for (const char* bad : {"width = 99999999999\n", "colour = red\n", "width = 0\n"})
+    EXPECT_FALSE(parseGameConfig(bad, &why)) << bad;
   EXPECT_EQ(why, "player.conf line 1: cannot use \"width = 0\"");
-  EXPECT_FALSE(parseGameConfig("width = 99999999999\n", &why));
-  EXPECT_FALSE(parseGameConfig("colour = red\n", &why));
 
   FrameStats stats;
   EXPECT_EQ(stats.percentile(50), 0.0);
   for (double time : {5.0, 1.0, 4.0, 2.0, 3.0}) stats.add(time);
-  EXPECT_EQ(stats.percentile(50), 3.0);
-  EXPECT_EQ(stats.percentile(90), 5.0);
-  EXPECT_EQ(stats.percentile(0), 1.0);
+  for (const auto& [percent, time] : {std::pair{50, 3.0}, {90, 5.0}, {0, 1.0}})
+    EXPECT_EQ(stats.percentile(percent), time) << percent;
   EXPECT_EQ(stats.totalMilliseconds(), 15.0);
 }
 

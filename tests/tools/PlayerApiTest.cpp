@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "refhost/Host.h"
@@ -60,15 +61,13 @@ TEST(PlayerApiTest, FramesInputAndTheEndOfTheRun) {
   refhost::Input& input = host.kernel().input();
   std::int32_t x = 0, y = 0;
   EXPECT_TRUE(input.GetMousePos(&x, &y));
-  EXPECT_EQ(x, 3);
-  EXPECT_EQ(y, 4);
-  EXPECT_TRUE(input.IsKeyDown(1));
+  EXPECT_EQ(std::pair(x, y), std::pair(3, 4));
+  EXPECT_TRUE(input.IsKeyDown(1));  // the mouse buttons of the mask 5
   EXPECT_FALSE(input.IsKeyDown(2));
   EXPECT_TRUE(host.kernel().keyState().IsKeyDown(4));
   EXPECT_TRUE(input.IsKeyDown(65));
   EXPECT_TRUE(input.keyFlag(65));
-  EXPECT_EQ(input.GetFirstCount(), 2);
-  EXPECT_EQ(input.GetSecondCount(), -1);
+  EXPECT_EQ(std::pair(input.GetFirstCount(), input.GetSecondCount()), std::pair(2, -1));
   EXPECT_EQ(control.logged, (std::vector<std::string>{"hi 1 nil"}));
   EXPECT_NE(luaL_dostring(L, "player.key(256)"), LUA_OK);
   lua_pop(L, 1);

@@ -51,8 +51,9 @@ TEST_F(ScriptObjectsTest, ArraysKeepShapeTypeAndWords) {
   auto floats = arrayFromTable(L_, -1, &problem);
   ASSERT_TRUE(floats);
   EXPECT_EQ(floats->GetElementType(), kScriptTypeFloat);
-  EXPECT_EQ(floats->values()[0], std::bit_cast<std::int32_t>(0.5f));
-  EXPECT_EQ(floats->values()[1], std::bit_cast<std::int32_t>(2.0f));
+  EXPECT_EQ(floats->values(), (std::vector<std::int32_t>{std::bit_cast<std::int32_t>(0.5f),
+                                                        std::bit_cast<std::int32_t>(2.0f),
+                                                        std::bit_cast<std::int32_t>(-1.25f)}));
   const std::int32_t counts[] = {1};
   floats->Resize(counts, 1);  // shrinking removes the elements beyond the new length
   arrayToTable(L_, -1, *floats);
@@ -76,9 +77,8 @@ TEST_F(ScriptObjectsTest, StructuresHoldIntFloatAndNestedMembers) {
   auto style = structFromTable(L_, -1, &problem);
   ASSERT_TRUE(style) << problem;
   EXPECT_EQ(style->GetMemberCount(), 6);
-  EXPECT_EQ(style->GetMemberType(0), kVMTypeInt);
-  EXPECT_EQ(style->GetMemberType(2), kScriptTypeStruct);
-  EXPECT_EQ(style->GetMemberType(3), kScriptTypeFloat);
+  for (const auto& [member, type] : {std::pair{0, kVMTypeInt}, {2, kScriptTypeStruct}, {3, kScriptTypeFloat}})
+    EXPECT_EQ(style->GetMemberType(member), type) << member;
   EXPECT_EQ(style->word(2, 1), 128);
   EXPECT_EQ(style->floatMember(4), 0.5f);
   const std::int32_t colour[4] = {1, 2, 3, 4};
