@@ -28,9 +28,15 @@
 //   when a corner's w is 0 or less; pixels where the interpolated 1 / w is not positive are skipped.
 // - The axis-aligned variants fill each row from the leftmost to the rightmost covered centre; the general ones
 //   keep the two triangles' runs apart when they do not touch. For any convex quad both give the same pixels.
-// - The SIMD twins (key bit 4) share the scalar code: per pixel the cost is the sampling and the mapping, which
-//   the compiler already schedules well, and transformed sprites are rare next to the normal path.
+// - The SIMD twins (key bit 4) share one code path. The bilinear blend and the per-pixel blend (TransformSampling.h)
+//   use SSE2, part of the x86-64 baseline, with the same integer arithmetic as the per-channel formulas. (u, v) of
+//   each pixel are still evaluated from the row start in double precision with the same operations, u and v in two
+//   lanes. In the affine variants u and v at pixel i are fl(row + fl(step * i)), each operation monotone in i, so
+//   every tap between two taps that need no clamp needs none either: such a stretch of a run is sampled without
+//   clamps, the pixels at its ends (near the surface's edges) with them.
 #include "compose/kernels/TransformKernels.h"
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <array>
@@ -40,11 +46,20 @@
 #include <utility>
 
 #include "compose/kernels/ScalarBlend.h"
+#include "compose/kernels/TransformSampling.h"
 
 namespace tamblet::kernels {
 namespace {
 
 struct TransformIsa {};
+
+using transform::bilinearWords;
+using transform::loadPair;
+template <unsigned BlendFlags>
+using Writer = transform::TexelWriter<TransformIsa, BlendFlags>;
+
+// Surfaces up to this side keep every bilinear position (256 per texel, plus margins) inside 32 bits.
+constexpr int kSmallSide = 1 << 22;
 
 // An edge with its endpoints in canonical order (top first; on a tie, left first). Horizontal edges are never
 // crossed by a row of centres.
@@ -135,12 +150,15 @@ std::int64_t bilinearFixed(double value, int size) {
   return floorToInt(fixed + 0.5);
 }
 
+// The texel at (u, v), channels in 16-bit lanes 0-3.
 template <bool Bilinear>
-[[gnu::always_inline]] inline void sampleTexel(const PixelRows& source, double u, double v, std::uint8_t texel[4]) {
+[[gnu::always_inline]] inline __m128i sampleTexel(const PixelRows& source, double u, double v) {
   if constexpr (!Bilinear) {
     const std::uint8_t* p = source.pixels + nearestIndex(v, source.height) * source.pitch +
                             std::ptrdiff_t{4} * nearestIndex(u, source.width);
-    std::memcpy(texel, p, 4);
+    std::uint32_t texel;
+    std::memcpy(&texel, p, 4);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), _mm_setzero_si128());
   } else {
     const std::int64_t fu = bilinearFixed(u, source.width), fv = bilinearFixed(v, source.height);
     const std::int64_t iu = fu >> 8, iv = fv >> 8;
@@ -151,11 +169,103 @@ template <bool Bilinear>
     const std::ptrdiff_t x0 = 4 * clampTo(iu, source.width), x1 = 4 * clampTo(iu + 1, source.width);
     const std::uint8_t* row0 = source.pixels + clampTo(iv, source.height) * source.pitch;
     const std::uint8_t* row1 = source.pixels + clampTo(iv + 1, source.height) * source.pitch;
-    for (int c = 0; c < 4; ++c) {
-      const int top = row0[x0 + c] * (256 - wu) + row0[x1 + c] * wu;
-      const int bottom = row1[x0 + c] * (256 - wu) + row1[x1 + c] * wu;
-      texel[c] = static_cast<std::uint8_t>((top * (256 - wv) + bottom * wv + 32768) >> 16);
-    }
+    return bilinearWords(loadPair(row0 + x0, row0 + x1), loadPair(row1 + x0, row1 + x1), wu, wv);
+  }
+}
+
+// Whether every bilinear tap of pixels first..last of a row (affine mapping) lies inside the surface without
+// clamping: both end positions in 0 .. 256 (size - 1) - 1, which by monotonicity bounds every pixel between.
+// The limit keeps the positions inside 32 bits.
+bool spanInside(const PixelRows& source, double uRow, double vRow, double du, double dv, int first, int last) {
+  if (source.width < 2 || source.height < 2 || source.width > kSmallSide || source.height > kSmallSide) return false;
+  const auto inside = [](std::int64_t fixed, int size) { return fixed >= 0 && fixed < std::int64_t{256} * (size - 1); };
+  return inside(bilinearFixed(uRow + du * first, source.width), source.width) &&
+         inside(bilinearFixed(uRow + du * last, source.width), source.width) &&
+         inside(bilinearFixed(vRow + dv * first, source.height), source.height) &&
+         inside(bilinearFixed(vRow + dv * last, source.height), source.height);
+}
+
+// Bilinear pixels first..end-1 of an affine row, taps clamped: bilinearFixed in two lanes (max and min give its
+// clamps, NaN included, as maxpd returns the bound for a NaN first operand) with floor() as truncation minus one
+// where truncation rounded up. The surface's sides are at most 1 << 22, so every position fits 32 bits.
+template <unsigned BlendFlags>
+void bilinearSpanClamped(std::uint8_t* line, const PixelRows& source, double uRow, double vRow, double du, double dv,
+                         int first, int end, const Writer<BlendFlags>& writer) {
+  const __m128d row = _mm_set_pd(vRow, uRow), step = _mm_set_pd(dv, du);
+  const __m128d half = _mm_set1_pd(0.5), scale = _mm_set1_pd(256.0), one = _mm_set1_pd(1.0);
+  const __m128d lowest = _mm_set1_pd(-256.0), highest = _mm_set_pd(256.0 * source.height, 256.0 * source.width);
+  const int lastColumn = source.width - 1, lastRow = source.height - 1;
+  const std::uint8_t* const pixels = source.pixels;
+  const std::ptrdiff_t pitch = source.pitch;
+  const auto clampTo = [](int i, int last) { return i < 0 ? 0 : (i > last ? last : i); };
+  __m128d index = _mm_set1_pd(static_cast<double>(first));
+  for (int i = first; i < end; ++i, index = _mm_add_pd(index, one)) {
+    const __m128d uv = _mm_add_pd(row, _mm_mul_pd(step, index));
+    const __m128d fixed = _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_sub_pd(uv, half), scale), lowest), highest);
+    const __m128d rounded = _mm_add_pd(fixed, half);
+    const __m128i truncated = _mm_cvttpd_epi32(rounded);
+    const __m128d roundedUp = _mm_cmpgt_pd(_mm_cvtepi32_pd(truncated), rounded);
+    const __m128i floors =
+        _mm_add_epi32(truncated, _mm_shuffle_epi32(_mm_castpd_si128(roundedUp), _MM_SHUFFLE(2, 0, 2, 0)));
+    const int fu = _mm_cvtsi128_si32(floors), fv = _mm_cvtsi128_si32(_mm_srli_si128(floors, 4));
+    const int iu = fu >> 8, iv = fv >> 8;
+    const std::ptrdiff_t x0 = 4 * clampTo(iu, lastColumn), x1 = 4 * clampTo(iu + 1, lastColumn);
+    const std::uint8_t* row0 = pixels + std::ptrdiff_t{clampTo(iv, lastRow)} * pitch;
+    const std::uint8_t* row1 = pixels + std::ptrdiff_t{clampTo(iv + 1, lastRow)} * pitch;
+    writer.put(line + std::ptrdiff_t{4} * i,
+               bilinearWords(loadPair(row0 + x0, row0 + x1), loadPair(row1 + x0, row1 + x1), fu & 255, fv & 255));
+  }
+}
+
+// The first index in [first, end) where a predicate that is false and then true along the run holds; end if none.
+template <class Predicate>
+int firstWhere(int first, int end, Predicate holds) {
+  if (first >= end || holds(first)) return first;
+  if (!holds(end - 1)) return end;
+  int low = first + 1, high = end - 1;  // holds(high), !holds(low - 1)
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (holds(middle))
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low;
+}
+
+// The part [lo, hi) of pixels first..end-1 of an affine row where one coordinate's bilinear taps need no clamp. The
+// positions are monotone along the row, so each bound is one search; spanInside confirms the result before use.
+void unclampedRun(double row, double step, int size, int first, int end, int& lo, int& hi) {
+  const std::int64_t limit = std::int64_t{256} * (size - 1);
+  const auto at = [&](int i) { return bilinearFixed(row + step * i, size); };
+  if (step >= 0.0) {
+    lo = firstWhere(first, end, [&](int i) { return at(i) >= 0; });
+    hi = firstWhere(lo, end, [&](int i) { return at(i) >= limit; });
+  } else {
+    lo = firstWhere(first, end, [&](int i) { return at(i) < limit; });
+    hi = firstWhere(lo, end, [&](int i) { return at(i) < 0; });
+  }
+}
+
+// Bilinear pixels first..end-1 of an affine row whose taps are all inside the surface (see spanInside): u and v
+// go through the same double operations as bilinearFixed, in two lanes, and the in-range positions are truncated,
+// which equals floor() for these non-negative values.
+template <unsigned BlendFlags>
+void bilinearSpanInside(std::uint8_t* line, const PixelRows& source, double uRow, double vRow, double du, double dv,
+                        int first, int end, const Writer<BlendFlags>& writer) {
+  const std::uint8_t* const pixels = source.pixels;
+  const std::ptrdiff_t pitch = source.pitch;
+  const __m128d row = _mm_set_pd(vRow, uRow), step = _mm_set_pd(dv, du);
+  const __m128d half = _mm_set1_pd(0.5), scale = _mm_set1_pd(256.0), one = _mm_set1_pd(1.0);
+  __m128d index = _mm_set1_pd(static_cast<double>(first));
+  for (int i = first; i < end; ++i, index = _mm_add_pd(index, one)) {
+    const __m128d uv = _mm_add_pd(row, _mm_mul_pd(step, index));
+    const __m128i fixed = _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(uv, half), scale), half));
+    const int fu = _mm_cvtsi128_si32(fixed), fv = _mm_cvtsi128_si32(_mm_srli_si128(fixed, 4));
+    const std::uint8_t* p = pixels + std::ptrdiff_t{fv >> 8} * pitch + std::ptrdiff_t{4} * (fu >> 8);
+    const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch));
+    writer.put(line + std::ptrdiff_t{4} * i, bilinearWords(top, bottom, fu & 255, fv & 255));
   }
 }
 
@@ -211,6 +321,8 @@ void drawQuad(const PixelRows& destination, const PixelRows& source, const Trans
   const int rowBegin = firstIndexAtOrAfter(top, destination.height);
   const int rowEnd = firstIndexAtOrAfter(bottom, destination.height);
   const double x0 = c[0].x, y0 = c[0].y;
+  const bool smallSource = source.width <= kSmallSide && source.height <= kSmallSide;
+  const Writer<BlendFlags> writer(params);
 
   for (int row = rowBegin; row < rowEnd; ++row) {
     const double y = row + 0.5;
@@ -233,18 +345,38 @@ void drawQuad(const PixelRows& destination, const PixelRows& source, const Trans
     const double vRow = pv.at0 + pv.dx * dx + pv.dy * dy;
     const double qRow = pq.at0 + pq.dx * dx + pq.dy * dy;
     std::uint8_t* line = destination.pixels + row * destination.pitch;
-    for (int s = 0; s < runCount; ++s) {
-      for (int i = spans[s][0]; i < spans[s][1]; ++i) {
+    const auto drawPixels = [&](int from, int to) {
+      if constexpr (kBilinear && !kPerspective) {
+        if (smallSource) {
+          return bilinearSpanClamped<BlendFlags>(line, source, uRow, vRow, pu.dx, pv.dx, from, to, writer);
+        }
+      }
+      for (int i = from; i < to; ++i) {
         double u = uRow + pu.dx * i, v = vRow + pv.dx * i;
         if constexpr (kPerspective) {
           const double w = qRow + pq.dx * i;
           if (!(w > 0.0)) continue;
           u /= w, v /= w;
         }
-        std::uint8_t texel[4];
-        sampleTexel<kBilinear>(source, u, v, texel);
-        blendPixel<TransformIsa, 0, BlendFlags>(line + std::ptrdiff_t{4} * i, texel, nullptr, params);
+        writer.put(line + std::ptrdiff_t{4} * i, sampleTexel<kBilinear>(source, u, v));
       }
+    };
+    for (int s = 0; s < runCount; ++s) {
+      const int from = spans[s][0], to = spans[s][1];
+      if constexpr (kBilinear && !kPerspective) {
+        // The pixels whose taps need clamping sit at the ends of the run (near the surface's edges).
+        int uLo, uHi, vLo, vHi;
+        unclampedRun(uRow, pu.dx, source.width, from, to, uLo, uHi);
+        unclampedRun(vRow, pv.dx, source.height, from, to, vLo, vHi);
+        const int lo = std::max(uLo, vLo), hi = std::min(uHi, vHi);
+        if (lo < hi && spanInside(source, uRow, vRow, pu.dx, pv.dx, lo, hi - 1)) {
+          drawPixels(from, lo);
+          bilinearSpanInside<BlendFlags>(line, source, uRow, vRow, pu.dx, pv.dx, lo, hi, writer);
+          drawPixels(hi, to);
+          continue;
+        }
+      }
+      drawPixels(from, to);
     }
   }
 }
