@@ -20,14 +20,6 @@ void tell(std::string* why, std::string text) {
   if (why) *why = std::move(text);
 }
 
-std::string zipErrorText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
-}
-
 // Whether the entry's declared sizes and method are ones a sound archive can have.
 bool plausible(const zip_stat_t& stat, std::uint64_t fileSize) {
   const zip_uint64_t needed = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;

@@ -1,5 +1,7 @@
 #include "refhost/CgArchiveFormat.h"
 
+#include <zip.h>
+
 #include <algorithm>
 
 namespace refhost {
@@ -37,6 +39,14 @@ std::string cgIndexText(std::vector<CgIndexLine> lines) {
     text += std::to_string(line.size);
     text += '\n';
   }
+  return text;
+}
+
+std::string zipErrorText(int code) {
+  zip_error_t error;
+  zip_error_init_with_code(&error, code);
+  std::string text = zip_error_strerror(&error);
+  zip_error_fini(&error);
   return text;
 }
 

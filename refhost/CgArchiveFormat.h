@@ -35,4 +35,7 @@ std::string cgEntryName(std::int32_t cg, std::string_view extension);
 // The index text for these lines (sorted here by CG number).
 std::string cgIndexText(std::vector<CgIndexLine> lines);
 
+// libzip's text for one of its error codes.
+std::string zipErrorText(int code);
+
 }  // namespace refhost
