@@ -26,11 +26,12 @@ struct CharacterBox {
 };
 
 // The system-face box of a text at a size: size × size for a two-byte first character, half
-// width ((size + 1) / 2) otherwise, 0 × 0 for the empty text. `size` must be usable (below).
+// width ((size + 1) / 2, without overflow) otherwise, 0 × 0 for the empty text.
 inline CharacterBox systemFaceBox(std::string_view text, std::int32_t size) {
   if (text.empty()) return {};
   const bool fullWidth = isBoxLeadByte(static_cast<unsigned char>(text.front()));
-  return {fullWidth ? size : (size + 1) / 2, size};
+  const auto half = static_cast<std::int32_t>((static_cast<std::int64_t>(size) + 1) / 2);
+  return {fullWidth ? size : half, size};
 }
 
 // ⌈weight⌉ as pixels: NaN and negatives give 0, the conversion saturates, then at most `limit`.
