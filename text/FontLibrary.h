@@ -54,6 +54,9 @@ class FontLibrary {
   // True when the library holds a loaded index.
   bool ensureLoaded();
 
+  // Every face's size records, as read from the index (empty until a load succeeds).
+  const std::vector<std::vector<SizeRecord>>& faces() const { return faces_; }
+
   // The size record of `pixelHeight` in face `face`, or null (no face, no such record).
   const SizeRecord* findSizeRecord(std::int32_t face, std::uint32_t pixelHeight) const;
 
@@ -68,12 +71,17 @@ class FontLibrary {
   static std::int32_t glyphIndex(std::uint32_t code);
 
  private:
+  bool load();
+
   std::string path_;
   platform::ReadOnlyFile file_;
   bool attempted_ = false;  // the file opened once: no further load is tried
+  bool loaded_ = false;     // the index was read whole
   std::uint64_t fileSize_ = 0;
   std::vector<std::vector<SizeRecord>> faces_;
   Ref<ICompression> decompressor_;
+  std::vector<std::uint8_t> imageBuffer_;   // compressed bytes of the glyph being read
+  std::vector<std::uint8_t> bitmapBuffer_;  // what they unpack to
 };
 
 }  // namespace tamblet
