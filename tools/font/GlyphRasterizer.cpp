@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 #include "tools/font/FontFile.h"
@@ -33,13 +34,15 @@ FaceLocation locateFace(const std::string& fileOrFamily) {
   std::error_code error;
   if (std::filesystem::is_regular_file(fileOrFamily, error)) return {fileOrFamily, 0};
 
-  if (!FcInit()) throw std::runtime_error("fontconfig could not start");
+  // A configuration of our own, destroyed when done, rather than fontconfig's process-wide one.
+  const std::unique_ptr<FcConfig, void (*)(FcConfig*)> config(FcInitLoadConfigAndFonts(), FcConfigDestroy);
+  if (!config) throw std::runtime_error("fontconfig could not start");
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(fileOrFamily.c_str()));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config.get(), pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config.get(), pattern, &result);
   FcPatternDestroy(pattern);
   FaceLocation location;
   bool familyMatches = false;
