@@ -229,6 +229,7 @@ TEST_F(SavedCharSpriteTest, DamagedHeadersAreRefusedAndKeepTheSprites) {
   EXPECT_EQ(saved(), kGolden);
 }
 
+// A cut at 28 keeps one empty slot and "A": the save then starts 67, 83, 77, 0, 0, 2, 0, 1, 65, 0.
 TEST_F(SavedCharSpriteTest, TruncatedArraysKeepTheSlotsReadBeforeTheCut) {
   const struct { std::size_t cut, slots, keptValues; } cases[] = {
       {6, 0, 6}, {7, 1, 7}, {9, 1, 7}, {27, 1, 7}, {28, 2, 28}, {49, 2, 28}, {50, 3, 50}};
