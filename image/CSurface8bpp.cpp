@@ -95,6 +95,7 @@ bool CSurface8bpp::buildKernel(float radius) {
   } catch (const std::exception&) {
     return false;  // the old kernel and its radius stay consistent
   }
+  spansUsable_ = false;
   const double reach = static_cast<double>(static_cast<float>(scale_) * radius);
   for (std::int64_t i = 0; i < n; ++i) {
     for (std::int64_t j = 0; j < n; ++j) {
@@ -103,17 +104,18 @@ bool CSurface8bpp::buildKernel(float radius) {
     }
   }
   kernelRadius_ = radius;
+  spansUsable_ = findKernelSpans(n);
   return true;
 }
 
 bool CSurface8bpp::Dilate(ISurface* source, float radius) {
   if (!source || source->GetBpp() != 8 || !source->HasPixel()) return false;
-  if (!buildKernel(radius)) return false;
+  if (!std::isfinite(radius) || radius < 0.0f || radius > kMaxRadius) return false;
   const std::int64_t c = scale_ * static_cast<std::int64_t>(std::ceil(radius));
-  const std::int64_t n = 2 * c + 1;
   const std::int64_t areaWidth = workWidth_ - 2 * c;
   const std::int64_t areaHeight = workHeight_ - 2 * c;
-  if (areaWidth < 1 || areaHeight < 1) return true;  // the disc does not fit: nothing to grow
+  if (areaWidth < 1 || areaHeight < 1) return true;  // the disc does not fit: nothing to grow, no kernel needed
+  if (!buildKernel(radius)) return false;
   if (!pixelBase_ || width_ < workWidth_ || height_ < workHeight_) return false;
 
   // Read no further than the source's own plane.
@@ -124,6 +126,59 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
   const std::int64_t sourcePitch = source->GetPitch();
   if (!sourceBase || sourcePitch < columns) return false;
 
+  const std::int64_t n = 2 * c + 1;
+  if (!spansUsable_) {
+    dilateByKernel(sourceBase, sourcePitch, columns, rows, n);
+    return true;
+  }
+  // A run of set source pixels [first, last] ORs, in kernel row i, the union of the disc rows
+  // [x + begin, x + end] for x in the run: the one span [first + begin, last + end] of 255s.
+  for (std::int64_t y = 0; y < rows; ++y) {
+    const std::uint8_t* sourceRow = sourceBase + y * sourcePitch;
+    for (std::int64_t x = 0; x < columns;) {
+      if (!sourceRow[x]) {
+        ++x;
+        continue;
+      }
+      const std::int64_t first = x;
+      while (x < columns && sourceRow[x]) ++x;
+      const std::int64_t last = x - 1;
+      std::uint8_t* target = pixelBase_ + y * pitch_;
+      for (std::int64_t i = 0; i < n; ++i, target += pitch_) {
+        const KernelSpan& span = spans_[static_cast<std::size_t>(i)];
+        if (span.begin > span.end) continue;
+        std::memset(target + first + span.begin, 255,
+                    static_cast<std::size_t>(last + span.end - first - span.begin + 1));
+      }
+    }
+  }
+  return true;
+}
+
+// The set columns of each kernel row as one span; false when some row is not a single run of
+// 255s (then the kernel is ORed pixel by pixel instead).
+bool CSurface8bpp::findKernelSpans(std::int64_t n) {
+  try {
+    spans_.assign(static_cast<std::size_t>(n), KernelSpan{});
+  } catch (const std::exception&) {
+    return false;
+  }
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::uint8_t* row = kernel_.data() + i * n;
+    std::int64_t begin = 0;
+    while (begin < n && row[begin] == 0) ++begin;
+    std::int64_t end = n - 1;
+    while (end >= begin && row[end] == 0) --end;
+    for (std::int64_t j = begin; j <= end; ++j) {
+      if (row[j] != 255) return false;
+    }
+    spans_[static_cast<std::size_t>(i)] = {begin, end};
+  }
+  return true;
+}
+
+void CSurface8bpp::dilateByKernel(const std::uint8_t* sourceBase, std::int64_t sourcePitch, std::int64_t columns,
+                                  std::int64_t rows, std::int64_t n) {
   const std::uint8_t* kernel = kernel_.data();
   for (std::int64_t y = 0; y < rows; ++y) {
     const std::uint8_t* sourceRow = sourceBase + y * sourcePitch;
@@ -137,7 +192,6 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
       }
     }
   }
-  return true;
 }
 
 void CSurface8bpp::empty(bool releaseMemory) {
