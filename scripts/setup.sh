@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libpng-dev libjpeg-dev libzip-dev
   libcli11-dev liblua5.4-dev libsdl2-dev
   libpixman-1-dev
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   clang libclang-rt-14-dev
 )
 
