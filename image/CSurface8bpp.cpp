@@ -133,30 +133,54 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
   }
   // A run of set source pixels [first, last] ORs, in kernel row i, the union of the disc rows
   // [x + begin, x + end] for x in the run: the one span [first + begin, last + end] of 255s.
-  for (std::int64_t y = 0; y < rows; ++y) {
-    const std::uint8_t* sourceRow = sourceBase + y * sourcePitch;
-    for (std::int64_t x = 0; x < columns;) {
-      if (!sourceRow[x]) {
-        ++x;
-        continue;
+  // Rows y0..y1 with the same runs (a vertical stroke) reach target row t through kernel rows
+  // t − y1 .. t − y0; disc rows nest towards the centre row c, so the one nearest c covers them all.
+  try {
+    findRuns(sourceBase, columns, runs_);
+    for (std::int64_t y0 = 0; y0 < rows;) {
+      std::int64_t y1 = y0;
+      while (y1 + 1 < rows) {
+        findRuns(sourceBase + (y1 + 1) * sourcePitch, columns, nextRuns_);
+        if (nextRuns_ != runs_) break;
+        ++y1;
       }
-      const std::int64_t first = x;
-      while (x < columns && sourceRow[x]) ++x;
-      const std::int64_t last = x - 1;
-      std::uint8_t* target = pixelBase_ + y * pitch_;
-      for (std::int64_t i = 0; i < n; ++i, target += pitch_) {
-        const KernelSpan& span = spans_[static_cast<std::size_t>(i)];
-        if (span.begin > span.end) continue;
-        std::memset(target + first + span.begin, 255,
-                    static_cast<std::size_t>(last + span.end - first - span.begin + 1));
+      if (!runs_.empty()) {
+        for (std::int64_t t = y0; t <= y1 + n - 1; ++t) {
+          const std::int64_t i = std::clamp(c, std::max<std::int64_t>(0, t - y1), std::min(n - 1, t - y0));
+          const KernelSpan& span = spans_[static_cast<std::size_t>(i)];
+          if (span.begin > span.end) continue;
+          std::uint8_t* target = pixelBase_ + t * pitch_;
+          for (const Run& run : runs_) {
+            std::memset(target + run.first + span.begin, 255,
+                        static_cast<std::size_t>(run.last + span.end - run.first - span.begin + 1));
+          }
+        }
       }
+      y0 = y1 + 1;
+      runs_.swap(nextRuns_);  // the row that ended the block starts the next one
     }
+  } catch (const std::exception&) {
+    return false;  // no room for the run lists
   }
   return true;
 }
 
+// The runs of non-zero bytes in the first `columns` bytes of a row.
+void CSurface8bpp::findRuns(const std::uint8_t* row, std::int64_t columns, std::vector<Run>& runs) {
+  runs.clear();
+  for (std::int64_t x = 0; x < columns;) {
+    if (!row[x]) {
+      ++x;
+      continue;
+    }
+    const std::int64_t first = x;
+    while (x < columns && row[x]) ++x;
+    runs.push_back({first, x - 1});
+  }
+}
+
 // The set columns of each kernel row as one span; false when some row is not a single run of
-// 255s (then the kernel is ORed pixel by pixel instead).
+// 255s or the spans do not nest towards the centre (then the kernel is ORed pixel by pixel).
 bool CSurface8bpp::findKernelSpans(std::int64_t n) {
   try {
     spans_.assign(static_cast<std::size_t>(n), KernelSpan{});
@@ -173,6 +197,15 @@ bool CSurface8bpp::findKernelSpans(std::int64_t n) {
       if (row[j] != 255) return false;
     }
     spans_[static_cast<std::size_t>(i)] = {begin, end};
+  }
+  // Each row's span must lie within the next row's towards the centre (true of any disc).
+  const auto within = [](const KernelSpan& inner, const KernelSpan& outer) {
+    return inner.begin > inner.end || (outer.begin <= inner.begin && inner.end <= outer.end);
+  };
+  const std::int64_t c = n / 2;
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::int64_t toCentre = i < c ? i + 1 : i > c ? i - 1 : i;
+    if (!within(spans_[static_cast<std::size_t>(i)], spans_[static_cast<std::size_t>(toCentre)])) return false;
   }
   return true;
 }

@@ -65,7 +65,14 @@ class CSurface8bpp final : public ISurface {
     std::int64_t end = 0;
   };
 
+  struct Run {
+    std::int64_t first = 0;  // first and last non-zero byte of a run in a source row
+    std::int64_t last = 0;
+    bool operator==(const Run&) const = default;
+  };
+
   void empty(bool releaseMemory);
+  static void findRuns(const std::uint8_t* row, std::int64_t columns, std::vector<Run>& runs);
   bool findKernelSpans(std::int64_t n);
   void dilateByKernel(const std::uint8_t* sourceBase, std::int64_t sourcePitch, std::int64_t columns, std::int64_t rows,
                       std::int64_t n);
@@ -84,6 +91,7 @@ class CSurface8bpp final : public ISurface {
   float kernelRadius_ = 0.0f;
   std::vector<KernelSpan> spans_;  // the kernel's rows as spans, when spansUsable_
   bool spansUsable_ = false;
+  std::vector<Run> runs_, nextRuns_;  // scratch for Dilate, kept so repeated calls allocate nothing
 };
 
 }  // namespace tamblet
