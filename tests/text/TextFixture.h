@@ -6,8 +6,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "host/Modules.h"
 #include "host/Ref.h"
@@ -31,7 +29,6 @@ class TextFixture : public refhost::testing::HostFixture {
     raster.reset();
     HostFixture::TearDown();
   }
-
   Ref<ISurfaceFactory> factory;
   Ref<IGraph3> raster;
 };
@@ -41,34 +38,23 @@ inline std::uint32_t pixelAt(ISurface& surface, int x, int y) {
   std::memcpy(&value, surface.GetPixelAddress(x, y), 4);
   return value;
 }
-
 inline int alphaAt(ISurface& surface, int x, int y) {
   return surface.GetPixelAddress(x, y)[3];
 }
-
-// 0xRRGGBB of a style colour, as the colour bytes of a pixel read.
-inline std::uint32_t rgb(const TextColor& colour) {
-  return std::uint32_t{colour.r} << 16 | std::uint32_t{colour.g} << 8 | colour.b;
+inline std::uint32_t rgb(const TextColor& c) {
+  return std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b;
 }
 
 // Inks the whole area it is given, whatever the text: a glyph that is one solid box.
 struct SolidRasterizer final : GlyphRasterizer {
-  bool draw(std::string_view, std::int32_t, std::int32_t, ISurface& target, std::int32_t width,
-            std::int32_t height) override {
-    for (int y = 0; y < height; ++y) std::memset(target.GetPixelAddress(0, y), 0xFF, std::size_t(width));
+  bool draw(std::string_view, std::int32_t, std::int32_t, ISurface& target, std::int32_t w, std::int32_t h) override {
+    for (int y = 0; y < h; ++y) std::memset(target.GetPixelAddress(0, y), 0xFF, std::size_t(w));
     return true;
   }
 };
 
 inline TextStyle style(std::int32_t size, float bold = 0.0f, float edge = 0.0f, std::int32_t type = 0) {
-  TextStyle style;
-  style.type = type;
-  style.size = size;
-  style.boldWeight = bold;
-  style.edgeWeight = edge;
-  style.color = {200, 100, 50, 255};
-  style.edgeColor = {10, 20, 30, 255};
-  return style;
+  return TextStyle{type, size, {200, 100, 50, 255}, bold, edge, {10, 20, 30, 255}};
 }
 
 }  // namespace tamblet::testing

@@ -37,24 +37,15 @@ struct SizeCase {
 };
 
 TEST_F(TextRendererTest, SurfaceSizesFollowTheBoxAndTheMargins) {
+  // clang-format off
   const SizeCase cases[] = {
-      {kFullWidth, style(16), 16, 16},
-      {"A", style(16), 8, 16},
-      {"A", style(15), 8, 15},
-      {kFullWidth, style(16, 1.5f), 20, 20},
-      {"\xB1", style(16), 8, 16},
-      {"a\x82\xA0", style(17), 9, 17},
-      {kFullWidth, style(16, 0, 2), 20, 20},
-      {kFullWidth, style(16, 1, 3.5f), 24, 24},
-      {kFullWidth, style(16, 40), 48, 48},
-      {"", style(16, 1), 2, 2},
-      {"", style(16, 0, 2), 4, 4},
-      {"", style(16), 0, 0},
-      {"A", style(0), 0, 0},
-      {"A", style(kMaxTextSize + 1), 0, 0},
-      {kFullWidth, style(16, 0, 0, 1), 16, 16},
-      {"A", style(16, 0, 0, INT_MIN), 8, 16},
-  };
+      {kFullWidth, style(16), 16, 16},          {"A", style(16), 8, 16},              {"A", style(15), 8, 15},
+      {kFullWidth, style(16, 1.5f), 20, 20},    {"\xB1", style(16), 8, 16},           {"a\x82\xA0", style(17), 9, 17},
+      {kFullWidth, style(16, 0, 2), 20, 20},    {kFullWidth, style(16, 1, 3.5f), 24, 24},
+      {kFullWidth, style(16, 40), 48, 48},      {"", style(16, 1), 2, 2},             {"", style(16, 0, 2), 4, 4},
+      {"", style(16), 0, 0},                    {"A", style(0), 0, 0},                {"A", style(kMaxTextSize + 1), 0, 0},
+      {kFullWidth, style(16, 0, 0, 1), 16, 16}, {"A", style(16, 0, 0, INT_MIN), 8, 16}};
+  // clang-format on
   bindWith(&freeType);
   for (const SizeCase& c : cases) {
     const Ref<ISurface> surface = renderer.renderCharacter(c.text, c.style);
@@ -79,33 +70,26 @@ TEST_F(TextRendererTest, DownsamplingGivesAllSeventeenAlphas) {
   }
 }
 
-TEST_F(TextRendererTest, AnEdgeNoWiderThanTheBoldShowsNoEdgeColour) {
+// A solid 16 × 16 glyph: an edge no wider than the bold shows only the text colour; edge 2 without
+// bold centres the text colour on a 2-pixel outline whose corner cells hold 3 of 16 samples.
+TEST_F(TextRendererTest, TheEdgeColourShowsOnlyWhenTheEdgeIsWiderThanTheBold) {
   bindWith(&solid);
-  for (const TextStyle& s : {style(16, 2, 1), style(16, 2, 2), style(16, 0, 0.0f), style(16, 3, kNaN)}) {
+  for (const TextStyle& s :
+       {style(16, 2, 1), style(16, 2, 2), style(16, 0, 0.0f), style(16, 3, kNaN), style(16, 0, 2)}) {
     const Ref<ISurface> surface = renderer.renderCharacter(kFullWidth, s);
     ASSERT_TRUE(surface);
-    for (int y = 0; y < surface->GetHeight(); ++y)
-      for (int x = 0; x < surface->GetWidth(); ++x) ASSERT_EQ(pixelAt(*surface, x, y) & 0xFFFFFF, rgb(s.color));
-  }
-}
-
-TEST_F(TextRendererTest, AnEdgeWithoutBoldOutlinesTheTextAroundItsCentre) {
-  bindWith(&solid);
-  const TextStyle s = style(16, 0, 2);
-  const Ref<ISurface> surface = renderer.renderCharacter(kFullWidth, s);
-  ASSERT_TRUE(surface);
-  ASSERT_EQ(surface->GetWidth() * 100 + surface->GetHeight(), 2020);
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 20; ++x) {
-      const bool body = x >= 2 && x < 18 && y >= 2 && y < 18;
-      ASSERT_EQ(pixelAt(*surface, x, y) & 0xFFFFFF, body ? rgb(s.color) : rgb(s.edgeColor)) << x << "," << y;
-      if ((x >= 2 && x < 18) || (y >= 2 && y < 18)) {
-        ASSERT_EQ(alphaAt(*surface, x, y), 255) << x << "," << y;
+    const int size = surface->GetWidth(), margin = (size - 16) / 2;
+    const bool outlined = s.edgeWeight > s.boldWeight;
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        const bool body = !outlined || (x >= 2 && x < 18 && y >= 2 && y < 18);
+        ASSERT_EQ(pixelAt(*surface, x, y) & 0xFFFFFF, body ? rgb(s.color) : rgb(s.edgeColor)) << x << "," << y;
+        const bool cross = (x >= margin && x < size - margin) || (y >= margin && y < size - margin);
+        ASSERT_TRUE(!cross || alphaAt(*surface, x, y) == 255) << x << "," << y;
       }
-    }
-  // A corner cell holds 3 of its 16 samples within the disc of radius 8 around the body's corner.
-  for (int corner : {0, 19})
-    EXPECT_EQ(alphaAt(*surface, corner, 0) + alphaAt(*surface, 0, corner) + alphaAt(*surface, corner, 19), 3 * 47);
+    const int corners = alphaAt(*surface, 0, 0) + alphaAt(*surface, 19, 0) + alphaAt(*surface, 19, 19);
+    ASSERT_TRUE(!outlined || corners == 3 * 47) << corners;
+  }
 }
 
 // A library glyph whose bitmap has only its first row inked, `width` supersampled pixels wide.
@@ -142,16 +126,14 @@ TEST_F(TextRendererTest, MissingLibraryGlyphsDrawStripesInTheSystemBox) {
   const LibraryGlyph wrongHeight = firstRowGlyph(60, 60), wrongSize = {60, 0, 64, 8, std::vector<std::uint8_t>(8)};
   bindWith(nullptr);
   for (const Case& c : {Case{kFullWidth, nullptr, 16}, Case{"A", nullptr, 8}, Case{kFullWidth, &wrongHeight, 16},
-                        Case{"\xB1", &wrongSize, 8}, Case{"", nullptr, 0}}) {
-    const Ref<ISurface> surface = renderer.renderCharacter(c.text, style(16, 0, 0, 0x105), c.glyph);
-    ASSERT_EQ(surface ? surface->GetWidth() : 0, c.width) << c.text;
-    if (!surface) continue;
-    for (int y = 0; y < 16; ++y)
+                        Case{"\xB1", &wrongSize, 8}, Case{"", nullptr, 0}, Case{"A", nullptr, 10}}) {
+    const int edge = c.width == 10 ? 1 : 0;  // with an outline: the stripes' box plus its margins
+    const Ref<ISurface> surface = renderer.renderCharacter(c.text, style(16, 0, float(edge), 0x105), c.glyph);
+    ASSERT_EQ(surface ? surface->GetWidth() * 100 + surface->GetHeight() : 0,
+              c.width ? c.width * 100 + 16 + 2 * edge : 0);
+    for (int y = 0; y < 16 && !edge; ++y)
       for (int x = 0; x < c.width; ++x) ASSERT_EQ(alphaAt(*surface, x, y), x % 2 ? 255 : 0);
   }
-  const Ref<ISurface> outlined = renderer.renderCharacter("A", style(16, 0, 1, 0x100), nullptr);
-  ASSERT_TRUE(outlined);
-  EXPECT_EQ(outlined->GetWidth() * 100 + outlined->GetHeight(), 1018);
 }
 
 TEST_F(TextRendererTest, DashesFillTheirSizeLessTheMargins) {
@@ -160,17 +142,11 @@ TEST_F(TextRendererTest, DashesFillTheirSizeLessTheMargins) {
     float bold, edge;
     std::vector<int> columnAlpha;  // alpha down the middle column; empty: no surface
   };
-  const Case cases[] = {
-      {32, 16, 0, 0, {0, 0, 0, 0, 0, 0, 0, 191, 127, 0, 0, 0, 0, 0, 0, 0}},
-      {10, 2, 0, 0, {63, 0}},
-      {10, 3, 0.5f, 0, {63, 255, 0}},
-      {10, 2, 1, 0, {}},
-      {100, 40, 20, 0, {}},
-      {0, 5, 0, 0, {}},
-      {INT_MAX, 16, 0, 0, {}},
-      {20, 20, kInf, 0, {}},
-      {20, 20, 0, INT_MAX * 2.0f, {}},
-  };
+  // clang-format off
+  const Case cases[] = {{32, 16, 0, 0, {0, 0, 0, 0, 0, 0, 0, 191, 127, 0, 0, 0, 0, 0, 0, 0}}, {10, 2, 0, 0, {63, 0}},
+                        {10, 3, 0.5f, 0, {63, 255, 0}}, {10, 2, 1, 0, {}}, {100, 40, 20, 0, {}}, {0, 5, 0, 0, {}},
+                        {INT_MAX, 16, 0, 0, {}}, {20, 20, kInf, 0, {}}, {20, 20, 0, INT_MAX * 2.0f, {}}};
+  // clang-format on
   bindWith(nullptr);
   for (const Case& c : cases) {
     const Ref<ISurface> surface = renderer.renderDash(c.width, c.height, style(16, c.bold, c.edge));
