@@ -87,7 +87,8 @@ TEST_F(TextRendererTest, TheEdgeColourShowsOnlyWhenTheEdgeIsWiderThanTheBold) {
         const bool cross = (x >= margin && x < size - margin) || (y >= margin && y < size - margin);
         ASSERT_TRUE(!cross || alphaAt(*surface, x, y) == 255) << x << "," << y;
       }
-    const int corners = alphaAt(*surface, 0, 0) + alphaAt(*surface, 19, 0) + alphaAt(*surface, 19, 19);
+    const int last = size - 1,
+              corners = alphaAt(*surface, 0, 0) + alphaAt(*surface, last, 0) + alphaAt(*surface, last, last);
     ASSERT_TRUE(!outlined || corners == 3 * 47) << corners;
   }
 }
