@@ -149,11 +149,17 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
           const std::int64_t i = std::clamp(c, std::max<std::int64_t>(0, t - y1), std::min(n - 1, t - y0));
           const KernelSpan& span = spans_[static_cast<std::size_t>(i)];
           if (span.begin > span.end) continue;
+          // Runs whose grown spans touch are written as one.
           std::uint8_t* target = pixelBase_ + t * pitch_;
+          std::int64_t from = runs_.front().first + span.begin, to = runs_.front().last + span.end;
           for (const Run& run : runs_) {
-            std::memset(target + run.first + span.begin, 255,
-                        static_cast<std::size_t>(run.last + span.end - run.first - span.begin + 1));
+            if (run.first + span.begin > to + 1) {
+              std::memset(target + from, 255, static_cast<std::size_t>(to - from + 1));
+              from = run.first + span.begin;
+            }
+            to = run.last + span.end;
           }
+          std::memset(target + from, 255, static_cast<std::size_t>(to - from + 1));
         }
       }
       y0 = y1 + 1;
@@ -167,13 +173,24 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
 
 // The runs of non-zero bytes in the first `columns` bytes of a row.
 void CSurface8bpp::findRuns(const std::uint8_t* row, std::int64_t columns, std::vector<Run>& runs) {
+  // Eight bytes at a time where they are all zero (gaps) or all non-zero (strokes).
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  const auto word = [row](std::int64_t x) {
+    std::uint64_t value;
+    std::memcpy(&value, row + x, sizeof value);
+    return value;
+  };
   runs.clear();
   for (std::int64_t x = 0; x < columns;) {
-    if (!row[x]) {
-      ++x;
-      continue;
-    }
+    while (x + 8 <= columns && word(x) == 0) x += 8;
+    while (x < columns && !row[x]) ++x;
+    if (x >= columns) break;
     const std::int64_t first = x;
+    while (x + 8 <= columns) {
+      const std::uint64_t value = word(x);
+      if ((value - kOnes) & ~value & kHighs) break;  // some byte is zero
+      x += 8;
+    }
     while (x < columns && row[x]) ++x;
     runs.push_back({first, x - 1});
   }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace tamblet {
@@ -167,8 +168,15 @@ bool FreeTypeRasterizer::draw(std::string_view text, std::int32_t type, std::int
       // A negative pitch stores the rows bottom-up from the buffer's start.
       const std::uint8_t* source = bitmap.buffer + (bitmap.pitch < 0 ? rows - 1 - y : y) * rowStep;
       std::uint8_t* out = base + (top + y) * pitch + left;
-      for (std::int64_t x = fromX; x < toX; ++x) {
-        if (source[x >> 3] & (0x80 >> (x & 7))) out[x] = 0xFF;
+      for (std::int64_t x = fromX; x < toX;) {
+        const std::uint8_t bits = source[x >> 3];
+        if ((x & 7) == 0 && x + 8 <= toX && (bits == 0 || bits == 0xFF)) {  // a whole byte of paper or ink
+          if (bits) std::memset(out + x, 0xFF, 8);
+          x += 8;
+          continue;
+        }
+        if (bits & (0x80 >> (x & 7))) out[x] = 0xFF;
+        ++x;
       }
     }
   }
