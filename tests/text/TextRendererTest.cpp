@@ -52,6 +52,13 @@ TEST_F(TextRendererTest, SurfaceSizesFollowTheBoxAndTheMargins) {
     ASSERT_EQ(surface ? surface->GetWidth() * 1000 + surface->GetHeight() : 0, c.width * 1000 + c.height)
         << '"' << c.text << "\" size " << c.style.size;
   }
+  // What CP932 cannot convert, or the face has no glyph for, keeps its box and draws nothing.
+  for (const char* text : {"\x81", "\x80", "\xFD", "\xF0\x40", "\xA0"}) {
+    const Ref<ISurface> surface = renderer.renderCharacter(text, style(16));
+    ASSERT_TRUE(surface);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < surface->GetWidth(); ++x) ASSERT_EQ(alphaAt(*surface, x, y), 0) << text;
+  }
 }
 
 TEST_F(TextRendererTest, DownsamplingGivesAllSeventeenAlphas) {
