@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <limits>
+#include <tuple>
 
 #include "image/CSurface8bpp.h"
 #include "tests/text/TextFixture.h"
@@ -109,28 +110,22 @@ LibraryGlyph firstRowGlyph(std::uint32_t width, std::uint32_t rows) {
 }
 
 TEST_F(TextRendererTest, LibraryGlyphsSetTheBoxAndStandBottomRowFirst) {
-  struct Case {
-    std::uint32_t width;
-    int box, lastColumnAlpha;
-  };
   bindWith(nullptr);
-  for (const Case& c : {Case{62, 16, 31}, Case{60, 15, 63}, Case{1, 1, 15}}) {
-    const LibraryGlyph glyph = firstRowGlyph(c.width, 64);
+  for (const auto& [width, box, lastColumnAlpha] : {std::tuple{62u, 16, 31}, {60u, 15, 63}, {1u, 1, 15}}) {
+    const LibraryGlyph glyph = firstRowGlyph(width, 64);
     const Ref<ISurface> surface = renderer.renderCharacter("A", style(16, 0, 0, 0x100), &glyph);
     ASSERT_TRUE(surface);
-    ASSERT_EQ(surface->GetWidth() * 100 + surface->GetHeight(), c.box * 100 + 16);
+    ASSERT_EQ(surface->GetWidth() * 100 + surface->GetHeight(), box * 100 + 16);
     for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < c.box; ++x)
-        ASSERT_EQ(alphaAt(*surface, x, y), y < 15 ? 0 : x + 1 < c.box ? 63 : c.lastColumnAlpha) << x << "," << y;
+      for (int x = 0; x < box; ++x)
+        ASSERT_EQ(alphaAt(*surface, x, y), y < 15 ? 0 : x + 1 < box ? 63 : lastColumnAlpha) << x << "," << y;
   }
 }
 
 TEST_F(TextRendererTest, MissingLibraryGlyphsDrawStripesInTheSystemBox) {
-  struct Case {
-    const char* text;
-    const LibraryGlyph* glyph;
-    int width;  // 0: no surface
-  };
+  // clang-format off
+  struct Case { const char* text; const LibraryGlyph* glyph; int width; };  // width 0: no surface
+  // clang-format on
   const LibraryGlyph wrongHeight = firstRowGlyph(60, 60), wrongSize = {60, 0, 64, 8, std::vector<std::uint8_t>(8)};
   bindWith(nullptr);
   for (const Case& c : {Case{kFullWidth, nullptr, 16}, Case{"A", nullptr, 8}, Case{kFullWidth, &wrongHeight, 16},
@@ -145,12 +140,9 @@ TEST_F(TextRendererTest, MissingLibraryGlyphsDrawStripesInTheSystemBox) {
 }
 
 TEST_F(TextRendererTest, DashesFillTheirSizeLessTheMargins) {
-  struct Case {
-    std::int32_t width, height;
-    float bold, edge;
-    std::vector<int> columnAlpha;  // alpha down the middle column; empty: no surface
-  };
   // clang-format off
+  struct Case { std::int32_t width, height; float bold, edge; std::vector<int> columnAlpha; };  // alpha down the
+  // middle column; empty: no surface
   const Case cases[] = {{32, 16, 0, 0, {0, 0, 0, 0, 0, 0, 0, 191, 127, 0, 0, 0, 0, 0, 0, 0}}, {10, 2, 0, 0, {63, 0}},
                         {10, 3, 0.5f, 0, {63, 255, 0}}, {10, 2, 1, 0, {}}, {100, 40, 20, 0, {}}, {0, 5, 0, 0, {}},
                         {INT_MAX, 16, 0, 0, {}}, {20, 20, kInf, 0, {}}, {20, 20, 0, INT_MAX * 2.0f, {}}};

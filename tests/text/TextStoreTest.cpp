@@ -59,10 +59,9 @@ TEST_F(TextStoreTest, TheCacheAnswersTheSameKeyWithTheSameSurface) {
 
 TEST_F(TextStoreTest, TheCacheTrimsTheLeastRecentlyUsedBelowTheLowMark) {
   TextCache cache;
-  struct Entry {
-    const char* text;
-    std::int32_t width;  // × 1024 rows × 4 bytes
-  };
+  // clang-format off
+  struct Entry { const char* text; std::int32_t width; };  // × 1024 rows × 4 bytes
+  // clang-format on
   const Entry entries[] = {{"a", 1024}, {"b", 2048}, {"c", 512}, {"d", 512}};  // 16 MiB in all
   for (const Entry& entry : entries) {
     cache.trimIfFull();
@@ -101,11 +100,8 @@ TEST_F(TextStoreTest, ClearGivesEveryReferenceBack) {
 // (dpkg -s libfreetype6 fonts-ipafont-gothic fonts-ipafont-mincho). Other versions may hint or
 // draw the outlines differently; then these are expected to change.
 TEST_F(TextStoreTest, GoldenCharactersInBothFaces) {
-  struct Golden {
-    const char* text;
-    TextStyle style;
-    std::uint32_t crc;
-  };
+  // clang-format off
+  struct Golden { const char* text; TextStyle style; std::uint32_t crc; };
   const Golden goldens[] = {
       {"\x82\xA0", style(16), 0x3027D69D},              // あ, gothic
       {"A", style(24, 1, 2), 0xA06A6438},               // gothic, bold and outline
@@ -113,6 +109,7 @@ TEST_F(TextStoreTest, GoldenCharactersInBothFaces) {
       {"g", style(20, 0.5f, 0, 1), 0x2295F8C4},         // mincho, half width, descender
       {"\x88\xEA", style(16, 0, 0, 1), 0xD4CB61F2},     // 一, mincho
   };
+  // clang-format on
   for (const Golden& golden : goldens) {
     const Ref<ISurface> surface = store.characterSurface(golden.text, golden.style);
     ASSERT_TRUE(surface);
