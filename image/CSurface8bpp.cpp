@@ -95,6 +95,7 @@ bool CSurface8bpp::buildKernel(float radius) {
   } catch (const std::exception&) {
     return false;  // the old kernel and its radius stay consistent
   }
+  spansUsable_ = false;
   const double reach = static_cast<double>(static_cast<float>(scale_) * radius);
   for (std::int64_t i = 0; i < n; ++i) {
     for (std::int64_t j = 0; j < n; ++j) {
@@ -103,17 +104,18 @@ bool CSurface8bpp::buildKernel(float radius) {
     }
   }
   kernelRadius_ = radius;
+  spansUsable_ = findKernelSpans(n);
   return true;
 }
 
 bool CSurface8bpp::Dilate(ISurface* source, float radius) {
   if (!source || source->GetBpp() != 8 || !source->HasPixel()) return false;
-  if (!buildKernel(radius)) return false;
+  if (!std::isfinite(radius) || radius < 0.0f || radius > kMaxRadius) return false;
   const std::int64_t c = scale_ * static_cast<std::int64_t>(std::ceil(radius));
-  const std::int64_t n = 2 * c + 1;
   const std::int64_t areaWidth = workWidth_ - 2 * c;
   const std::int64_t areaHeight = workHeight_ - 2 * c;
-  if (areaWidth < 1 || areaHeight < 1) return true;  // the disc does not fit: nothing to grow
+  if (areaWidth < 1 || areaHeight < 1) return true;  // the disc does not fit: nothing to grow, no kernel needed
+  if (!buildKernel(radius)) return false;
   if (!pixelBase_ || width_ < workWidth_ || height_ < workHeight_) return false;
 
   // Read no further than the source's own plane.
@@ -124,6 +126,109 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
   const std::int64_t sourcePitch = source->GetPitch();
   if (!sourceBase || sourcePitch < columns) return false;
 
+  const std::int64_t n = 2 * c + 1;
+  if (!spansUsable_) {
+    dilateByKernel(sourceBase, sourcePitch, columns, rows, n);
+    return true;
+  }
+  // A run of set source pixels [first, last] ORs, in kernel row i, the union of the disc rows
+  // [x + begin, x + end] for x in the run: the one span [first + begin, last + end] of 255s.
+  // Rows y0..y1 with the same runs (a vertical stroke) reach target row t through kernel rows
+  // t − y1 .. t − y0; disc rows nest towards the centre row c, so the one nearest c covers them all.
+  try {
+    findRuns(sourceBase, columns, runs_);
+    for (std::int64_t y0 = 0; y0 < rows;) {
+      std::int64_t y1 = y0;
+      while (y1 + 1 < rows) {
+        findRuns(sourceBase + (y1 + 1) * sourcePitch, columns, nextRuns_);
+        if (nextRuns_ != runs_) break;
+        ++y1;
+      }
+      if (!runs_.empty()) {
+        for (std::int64_t t = y0; t <= y1 + n - 1; ++t) {
+          const std::int64_t i = std::clamp(c, std::max<std::int64_t>(0, t - y1), std::min(n - 1, t - y0));
+          const KernelSpan& span = spans_[static_cast<std::size_t>(i)];
+          if (span.begin > span.end) continue;
+          // Runs whose grown spans touch are written as one.
+          std::uint8_t* target = pixelBase_ + t * pitch_;
+          std::int64_t from = runs_.front().first + span.begin, to = runs_.front().last + span.end;
+          for (const Run& run : runs_) {
+            if (run.first + span.begin > to + 1) {
+              std::memset(target + from, 255, static_cast<std::size_t>(to - from + 1));
+              from = run.first + span.begin;
+            }
+            to = run.last + span.end;
+          }
+          std::memset(target + from, 255, static_cast<std::size_t>(to - from + 1));
+        }
+      }
+      y0 = y1 + 1;
+      runs_.swap(nextRuns_);  // the row that ended the block starts the next one
+    }
+  } catch (const std::exception&) {
+    return false;  // no room for the run lists
+  }
+  return true;
+}
+
+// The runs of non-zero bytes in the first `columns` bytes of a row.
+void CSurface8bpp::findRuns(const std::uint8_t* row, std::int64_t columns, std::vector<Run>& runs) {
+  // Eight bytes at a time where they are all zero (gaps) or all non-zero (strokes).
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  const auto word = [row](std::int64_t x) {
+    std::uint64_t value;
+    std::memcpy(&value, row + x, sizeof value);
+    return value;
+  };
+  runs.clear();
+  for (std::int64_t x = 0; x < columns;) {
+    while (x + 8 <= columns && word(x) == 0) x += 8;
+    while (x < columns && !row[x]) ++x;
+    if (x >= columns) break;
+    const std::int64_t first = x;
+    while (x + 8 <= columns) {
+      const std::uint64_t value = word(x);
+      if ((value - kOnes) & ~value & kHighs) break;  // some byte is zero
+      x += 8;
+    }
+    while (x < columns && row[x]) ++x;
+    runs.push_back({first, x - 1});
+  }
+}
+
+// The set columns of each kernel row as one span; false when some row is not a single run of
+// 255s or the spans do not nest towards the centre (then the kernel is ORed pixel by pixel).
+bool CSurface8bpp::findKernelSpans(std::int64_t n) {
+  try {
+    spans_.assign(static_cast<std::size_t>(n), KernelSpan{});
+  } catch (const std::exception&) {
+    return false;
+  }
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::uint8_t* row = kernel_.data() + i * n;
+    std::int64_t begin = 0;
+    while (begin < n && row[begin] == 0) ++begin;
+    std::int64_t end = n - 1;
+    while (end >= begin && row[end] == 0) --end;
+    for (std::int64_t j = begin; j <= end; ++j) {
+      if (row[j] != 255) return false;
+    }
+    spans_[static_cast<std::size_t>(i)] = {begin, end};
+  }
+  // Each row's span must lie within the next row's towards the centre (true of any disc).
+  const auto within = [](const KernelSpan& inner, const KernelSpan& outer) {
+    return inner.begin > inner.end || (outer.begin <= inner.begin && inner.end <= outer.end);
+  };
+  const std::int64_t c = n / 2;
+  for (std::int64_t i = 0; i < n; ++i) {
+    const std::int64_t toCentre = i < c ? i + 1 : i > c ? i - 1 : i;
+    if (!within(spans_[static_cast<std::size_t>(i)], spans_[static_cast<std::size_t>(toCentre)])) return false;
+  }
+  return true;
+}
+
+void CSurface8bpp::dilateByKernel(const std::uint8_t* sourceBase, std::int64_t sourcePitch, std::int64_t columns,
+                                  std::int64_t rows, std::int64_t n) {
   const std::uint8_t* kernel = kernel_.data();
   for (std::int64_t y = 0; y < rows; ++y) {
     const std::uint8_t* sourceRow = sourceBase + y * sourcePitch;
@@ -137,7 +242,6 @@ bool CSurface8bpp::Dilate(ISurface* source, float radius) {
       }
     }
   }
-  return true;
 }
 
 void CSurface8bpp::empty(bool releaseMemory) {

@@ -44,8 +44,9 @@ class CSurface8bpp final : public ISurface {
 
   // ORs a disc of radius × scale around every set pixel of an 8-bit source into the work area.
   // The source's first (W − 2c) × (H − 2c) pixels are read (clipped to its own size) and land
-  // shifted by c, where c = scale × ⌈radius⌉. False for a bad source or radius, or when this
-  // surface's storage no longer covers the work area.
+  // shifted by c, where c = scale × ⌈radius⌉; runs of set pixels are grown row span by row span.
+  // A disc wider than the work area grows nothing (true, no kernel built). False for a bad source
+  // or radius, or when this surface's storage no longer covers the work area.
   bool Dilate(ISurface* source, float radius);
 
   // Builds the (2c + 1)² disc kernel for `radius` unless it is already built for exactly that.
@@ -59,7 +60,22 @@ class CSurface8bpp final : public ISurface {
   float kernelRadius() const { return kernelRadius_; }
 
  private:
+  struct KernelSpan {
+    std::int64_t begin = 1;  // first and last set column of a kernel row; begin > end: none
+    std::int64_t end = 0;
+  };
+
+  struct Run {
+    std::int64_t first = 0;  // first and last non-zero byte of a run in a source row
+    std::int64_t last = 0;
+    bool operator==(const Run&) const = default;
+  };
+
   void empty(bool releaseMemory);
+  static void findRuns(const std::uint8_t* row, std::int64_t columns, std::vector<Run>& runs);
+  bool findKernelSpans(std::int64_t n);
+  void dilateByKernel(const std::uint8_t* sourceBase, std::int64_t sourcePitch, std::int64_t columns, std::int64_t rows,
+                      std::int64_t n);
 
   std::int32_t referenceCount_ = 1;
   std::vector<std::uint8_t> storage_;
@@ -73,6 +89,9 @@ class CSurface8bpp final : public ISurface {
   const std::int32_t scale_ = kScale;
   std::vector<std::uint8_t> kernel_;
   float kernelRadius_ = 0.0f;
+  std::vector<KernelSpan> spans_;  // the kernel's rows as spans, when spansUsable_
+  bool spansUsable_ = false;
+  std::vector<Run> runs_, nextRuns_;  // scratch for Dilate, kept so repeated calls allocate nothing
 };
 
 }  // namespace tamblet

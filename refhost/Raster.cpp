@@ -56,6 +56,13 @@ void fillAlpha(const SurfaceView& surface, std::int32_t x, std::int32_t y, std::
   }
 }
 
+// (d × (255 − a) + colour × a) / 255 rounded to nearest: for t = v + 128 with v ≤ 255 × 255,
+// (t + (t >> 8)) >> 8 is exactly round(v / 255). Alpha 255 gives the colour, alpha 0 the pixel.
+std::uint8_t blendChannel(std::int32_t pixel, std::int32_t colour, std::int32_t alpha) {
+  const std::int32_t t = pixel * (255 - alpha) + colour * alpha + 128;
+  return static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
+}
+
 }  // namespace
 
 bool Raster::Initialize() {
@@ -115,9 +122,7 @@ bool Raster::BlendColor(tamblet::ISurface* destination, std::int32_t dx, std::in
     std::uint8_t* pixel = to.pixelAt(area.dx, area.dy + row);
     const std::uint8_t* alpha = from.alphaAt(area.sx, area.sy + row);
     for (std::int32_t i = 0; i < area.width; ++i, pixel += 4, alpha += from.alphaStep()) {
-      for (int c = 0; c < 3; ++c) {
-        pixel[c] = static_cast<std::uint8_t>(pixel[c] + (((colour[c] - pixel[c]) * *alpha) >> 8));
-      }
+      for (int c = 0; c < 3; ++c) pixel[c] = blendChannel(pixel[c], colour[c], *alpha);
     }
   }
   return true;

@@ -25,7 +25,8 @@ class Raster final : public RefCounted<Raster, tamblet::IGraph3> {
   // Byte 3 of 32-bit pixels with alpha map, or the alpha plane; false for a surface without alpha.
   bool TAMBLET_HOSTCALL FillAlpha(tamblet::ISurface* surface, std::int32_t x, std::int32_t y, std::int32_t width,
                                   std::int32_t height, std::int32_t alpha) override;
-  // Per channel: d += ((colour - d) * a) >> 8, with a the source's alpha; the destination's alpha stays.
+  // Per channel: d = (d × (255 − a) + colour × a) / 255 rounded to nearest, with a the source's alpha,
+  // so alpha 255 gives the colour exactly and alpha 0 leaves the pixel; the destination's alpha stays.
   bool TAMBLET_HOSTCALL BlendColor(tamblet::ISurface* destination, std::int32_t dx, std::int32_t dy,
                                    tamblet::ISurface* source, std::int32_t sx, std::int32_t sy, std::int32_t width,
                                    std::int32_t height, std::int32_t r, std::int32_t g, std::int32_t b) override;

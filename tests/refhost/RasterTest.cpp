@@ -201,7 +201,8 @@ TEST_F(RasterTest, BlendColorMovesEachChannelTowardsTheColourByTheSourceAlpha) {
         std::uint32_t blended = value & 0xFF000000u;
         for (int c = 0; c < 3; ++c) {
           const int d = static_cast<int>((value >> (8 * c)) & 0xFF);
-          blended |= static_cast<std::uint32_t>(d + (((colour[c] - d) * alpha) >> 8)) << (8 * c);
+          const int exact = (2 * (d * (255 - alpha) + colour[c] * alpha) + 255) / 510;  // nearest
+          blended |= static_cast<std::uint32_t>(exact) << (8 * c);
         }
         return blended;
       });
@@ -210,12 +211,13 @@ TEST_F(RasterTest, BlendColorMovesEachChannelTowardsTheColourByTheSourceAlpha) {
       ASSERT_EQ(values(destination), expected) << box.x << "," << box.y << "," << box.width << "," << box.height;
     }
   }
-  // Exact values: full alpha stops one short of white; none leaves the pixel.
-  ISurface* one = make(2, 1, PixelStore::Planes::PixelsAndAlpha);
-  ISurface* alpha = make(2, 1, PixelStore::Planes::AlphaOnly);
+  // Exact values: full alpha reaches the colour; half alpha rounds to nearest; none leaves the pixel.
+  ISurface* one = make(3, 1, PixelStore::Planes::PixelsAndAlpha);
+  ISurface* alpha = make(3, 1, PixelStore::Planes::AlphaOnly);
   alpha->GetAMapAddress(0, 0)[0] = 255;
-  EXPECT_TRUE(raster_->BlendColor(one, 0, 0, alpha, 0, 0, 2, 1, 255, 255, 255));
-  EXPECT_EQ(values(one), (std::vector<std::uint32_t>{0x00FEFEFEu, 0u}));
+  alpha->GetAMapAddress(1, 0)[0] = 128;  // 255 × 128 / 255 = 128; 1 × 128 / 255 = 0.502 → 1
+  EXPECT_TRUE(raster_->BlendColor(one, 0, 0, alpha, 0, 0, 3, 1, 255, 1, 255));
+  EXPECT_EQ(values(one), (std::vector<std::uint32_t>{0x00FF01FFu, 0x00800180u, 0u}));
   EXPECT_FALSE(raster_->BlendColor(one, 0, 0, make(2, 1, PixelStore::Planes::PixelsOnly), 0, 0, 2, 1, 1, 1, 1));
   EXPECT_FALSE(raster_->BlendColor(nullptr, 0, 0, alpha, 0, 0, 2, 1, 1, 1, 1));
 
