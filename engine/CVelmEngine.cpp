@@ -1,6 +1,7 @@
 #include "engine/CVelmEngine.h"
 
 #include "host/FixedTexts.h"
+#include "engine/GameName.h"
 #include "image/CKOVFileDummy.h"
 #include "platform/Modules.h"
 
@@ -46,6 +47,12 @@ bool CVelmEngine::startUp(const StartUpServices& services) {
   }
   cgSources.setUp({cgCache.get(), cgArchiveFile.get(), imageDecoder.get(), surfaceFactory.get()}, debugMode);
 
+  // The font library beside the game, then the renderers' host services.
+  const char* prefix = gamePath->GetPathPrefix();
+  text.setFontLibraryPath(std::string(prefix ? prefix : "") + baseNameOf(services.gameName) +
+                          fixedText(FixedText::kFontLibraryFileName));
+  text.bind(surfaceFactory.get(), rasterOperations.get());
+
   if (!mainSurface) return false;
   sprites.setUp(surfaceFactory.get(), rasterOperations.get(), mainSurface->GetWidth(), mainSurface->GetHeight());
   compositor.setUp(rasterOperations.get(), &sprites);
@@ -57,9 +64,11 @@ bool CVelmEngine::startUp(const StartUpServices& services) {
 }
 
 void CVelmEngine::tearDown() {
+  charSprites.clear();  // deletes their sprites while the table still stands
   view.tearDown();
   compositor.setUp(nullptr, nullptr);
   sprites.tearDown();
+  text.clear();
   cgSources.forgetServices();
   cgCache.reset();
   mainSurface.reset();

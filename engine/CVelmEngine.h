@@ -1,6 +1,7 @@
 // The engine core: one heap object made by start-up and destroyed by the teardown. It keeps its
 // own references to the host services it draws with and owns the subsystems: the sprite tables
-// (live and back scene) and, as they are built, the CG cache and sources, the compositor and view.
+// (live and back scene), the CG cache and sources, the compositor and view, the text store and
+// the character sprites.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,10 @@
 #include "engine/FpsCounter.h"
 #include "present/View.h"
 #include "sprite/SpriteTableBlock.h"
+#include "engine/ExportCharSpriteCommands.h"
+#include "text/CharSpriteManager.h"
+#include "text/TextStore.h"
+#include "text/TextStyle.h"
 
 namespace tamblet {
 
@@ -77,6 +82,10 @@ class CVelmEngine {
   SpriteTableBlock sprites;
   SceneCompositor compositor;
   View view;
+  TextStyle textStyle;  // what the next text sprite is drawn with
+  TextStore text;       // text and dash renderers, the text cache and the font library
+  ExportCharSpriteCommands charSpriteCommands{textStyle};
+  CharSpriteManager charSprites{charSpriteCommands};
   FpsCounter fps;
   bool fpsShow = false;  // draws `sprites` with the raster operations' clearing fill
 };

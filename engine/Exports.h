@@ -115,6 +115,38 @@ TAMBLET_EXPORT std::int32_t Debug_GetVideoMemoryInfo(std::int32_t* total, std::i
 TAMBLET_EXPORT void Debug_Pause();
 TAMBLET_EXPORT void Debug_GetFuncStack(tamblet::IString* out, std::int32_t depth);
 
+// ---- Text sprites and font metrics ----
+TAMBLET_EXPORT std::int32_t SP_SetTextSprite(std::int32_t nSP, tamblet::IString* text);
+TAMBLET_EXPORT std::int32_t SP_SetDashTextSprite(std::int32_t nSP, std::int32_t width, std::int32_t height);
+TAMBLET_EXPORT void SP_SetTextSpriteType(std::int32_t type);
+TAMBLET_EXPORT void SP_SetTextSpriteSize(std::int32_t size);
+TAMBLET_EXPORT void SP_SetTextSpriteColor(std::int32_t r, std::int32_t g, std::int32_t b);
+TAMBLET_EXPORT void SP_SetTextSpriteBoldWeight(float weight);
+TAMBLET_EXPORT void SP_SetTextSpriteEdgeWeight(float weight);
+TAMBLET_EXPORT void SP_SetTextSpriteEdgeColor(std::int32_t r, std::int32_t g, std::int32_t b);
+TAMBLET_EXPORT std::int32_t SP_GetFontDescent(std::int32_t* out);
+TAMBLET_EXPORT std::int32_t SP_GetFontWidth(tamblet::IString* text, std::int32_t* out);
+
+// ---- Character sprites ----
+TAMBLET_EXPORT std::int32_t CharSpriteManager_CreateHandle();
+TAMBLET_EXPORT std::int32_t CharSpriteManager_ReleaseHandle(std::int32_t handle);
+TAMBLET_EXPORT void CharSpriteManager_Clear();
+TAMBLET_EXPORT void CharSpriteManager_Rebuild();
+TAMBLET_EXPORT std::int32_t CharSpriteManager_Save(tamblet::IVMArray* out);
+TAMBLET_EXPORT std::int32_t CharSpriteManager_Load(tamblet::IVMArray* in);
+TAMBLET_EXPORT void CharSprite_Release(std::int32_t handle);
+TAMBLET_EXPORT void CharSprite_SetChar(std::int32_t handle, tamblet::IString* text, tamblet::IVMStruct* style);
+TAMBLET_EXPORT void CharSprite_SetCharDirect(std::int32_t handle, const char* text, std::int32_t type,
+                                             std::int32_t size, std::int32_t r, std::int32_t g, std::int32_t b,
+                                             float boldWeight, float edgeWeight, std::int32_t edgeR,
+                                             std::int32_t edgeG, std::int32_t edgeB);
+TAMBLET_EXPORT void CharSprite_SetPos(std::int32_t handle, std::int32_t x, std::int32_t y);
+TAMBLET_EXPORT void CharSprite_SetZ(std::int32_t handle, std::int32_t z);
+TAMBLET_EXPORT void CharSprite_SetAlphaRate(std::int32_t handle, std::int32_t rate);
+TAMBLET_EXPORT void CharSprite_SetShow(std::int32_t handle, std::int32_t show);
+TAMBLET_EXPORT void CharSprite_GetChar(std::int32_t handle, tamblet::IString* out);
+TAMBLET_EXPORT std::int32_t CharSprite_GetAlphaRate(std::int32_t handle);
+
 // ---- Compositor ----
 TAMBLET_EXPORT std::int32_t SP_RenderView(std::int32_t nSP);
 

@@ -1,6 +1,9 @@
 -- The Tamblet demo: CGs from the archive (CG.kov), the packed archive (CG.zep) and loose files,
 -- the four draw methods, blend rates, brightness and colour, an alpha clipper, transform corners
--- (rotation and perspective), surface areas, hit tests with the mouse, and two transitions.
+-- (rotation and perspective), surface areas, hit tests with the mouse, transitions, and a story
+-- scene with text: an outlined title in both system faces, a speaker's name from the game's font
+-- library (Font.fnl), a dash, and a message line typed out through character sprites that is
+-- saved and loaded back the way a saved game would.
 -- Runs headless (scripted mouse) or with --window (your mouse; Escape quits).
 
 local W, H = player.width, player.height
@@ -76,6 +79,81 @@ local function sceneTwo()
   show(SHAPES, CG_SHAPES, 40, 40, 20)
 end
 
+-- Scene three: a story screen. Text sprites and character sprites on the noise under a message window.
+local TITLE, SUBTITLE, WINDOW, NAME, DASH = 60, 61, 80, 81, 82
+local MESSAGE = "夜明けの港に、静かな鐘の音が響いた。"
+local message = {}  -- character sprite handles of the line, one per character
+
+-- The current text style in one call.
+local function textStyle(type, size, r, g, b, bold, edge, er, eg, eb)
+  SP_SetTextSpriteType(type)
+  SP_SetTextSpriteSize(size)
+  SP_SetTextSpriteColor(r, g, b)
+  SP_SetTextSpriteBoldWeight(bold)
+  SP_SetTextSpriteEdgeWeight(edge)
+  SP_SetTextSpriteEdgeColor(er, eg, eb)
+end
+
+-- A text of several characters as text sprites numbered from `first`, laid out from (x, y);
+-- `margin` is the outline or bold margin around each character, shared by neighbours.
+local function textLine(first, text, x, y, z, margin)
+  local sp = first
+  for _, code in utf8.codes(text) do
+    local character = utf8.char(code)
+    check(SP_SetTextSprite(sp, character), "draw " .. character)
+    SP_SetPos(sp, x, y)
+    SP_SetZ(sp, z)
+    SP_SetShow(sp, true)
+    local ok, width = SP_GetFontWidth(character)
+    x = x + (ok and width or SP_GetWidth(sp)) - 2 * margin
+    sp = sp + 1
+  end
+  return sp
+end
+
+local function sceneThree()
+  SP_DeleteAll()
+  CharSpriteManager_Clear()
+  message = {}
+  show(BACK, CG_NOISE_BIG, 0, 0, 0)
+  SP_SetBrightness(BACK, 90)
+  show(STAR, CG_STAR, W - 300, 60, 5)
+  SP_SetBlendRate(STAR, 160)
+  textStyle(0, 64, 255, 244, 214, 2.0, 4.0, 60, 30, 10)
+  textLine(100, "Tamblet", 120, 70, 50, 4)
+  textStyle(1, 40, 230, 236, 255, 0.0, 2.0, 20, 30, 70)
+  textLine(120, "夜明けの物語", 124, 160, 50, 2)
+  check(SP_Create(WINDOW, 1040, 200, 16, 20, 40, 190), "make the message window")
+  SP_SetPos(WINDOW, 120, 480)
+  SP_SetZ(WINDOW, 60)
+  SP_SetShow(WINDOW, true)
+  -- The speaker's name comes from the font library's first face (type 0x100).
+  textStyle(0x100, 24, 255, 214, 120, 0.0, 2.0, 40, 20, 0)
+  textLine(140, "ミナト", 150, 496, 70, 2)
+  textStyle(0, 24, 255, 214, 120, 0.0, 0.0, 0, 0, 0)
+  check(SP_SetDashTextSprite(DASH, 48, 24), "draw a dash")
+  SP_SetPos(DASH, 150 + 3 * 24 + 8, 498)
+  SP_SetZ(DASH, 70)
+  SP_SetShow(DASH, true)
+  for _ in utf8.codes(MESSAGE) do message[#message + 1] = CharSpriteManager_CreateHandle() end
+end
+
+-- Types the message out: character `shown` appears, fading in over a few frames.
+local function typeMessage(step)
+  local x, i = 150, 0
+  for _, code in utf8.codes(MESSAGE) do
+    i = i + 1
+    local handle = message[i]
+    if i <= step // 3 then
+      CharSprite_SetCharDirect(handle, utf8.char(code), 0, 32, 255, 255, 255, 0.0, 2.0, 10, 12, 30)
+      CharSprite_SetPos(handle, x, 548)
+      CharSprite_SetZ(handle, 80)
+      CharSprite_SetAlphaRate(handle, math.min(255, (step - 3 * (i - 1)) * 64))
+    end
+    x = x + 34
+  end
+end
+
 local function animate(frame)
   -- Blend rates and brightness.
   for i, sp in ipairs(DISC) do
@@ -141,7 +219,24 @@ while true do
     animate(frame)
     player.frame()
   end
-  transition(100, 60, function()      -- rule image, soft edge
+  transition(100, 60, sceneThree)     -- rule image, soft edge
+  for step = 1, 3 * #message + 30 do
+    frame = frame + 1
+    typeMessage(step)
+    player.frame()
+  end
+  -- Save the line the way a saved game would, clear it, load it back and rebuild its sprites.
+  local saved = {}
+  check(CharSpriteManager_Save(saved), "save the message")
+  CharSpriteManager_Clear()
+  check(CharSpriteManager_Load(saved), "load the message")
+  CharSpriteManager_Rebuild()
+  for _ = 1, 30 do
+    frame = frame + 1
+    player.frame()
+  end
+  transition(0, 45, function()        -- crossfade back to the start
+    CharSpriteManager_Clear()
     registerRule()
     sceneOne()
   end)

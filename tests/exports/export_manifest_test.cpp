@@ -1,4 +1,4 @@
-// The shared library's dynamic symbol table holds exactly the exports implemented so far, each
+// The shared library's dynamic symbol table holds exactly the engine's exports, each
 // under its exact name, and nothing else (no C++ symbols leak out of it).
 #include <elf.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 
 namespace {
 
-// Every export of the library so far, separated by spaces.
+// Every export of the library, separated by spaces.
 const char kExportNames[] =
     "GetInterface Error GetScreenWidth GetScreenHeight SP_Create SP_CreatePixelOnly SP_CreateCopy SP_CreateCustom "
     "SP_Delete SP_DeleteAll SP_SetPos SP_SetX SP_SetY SP_SetZ SP_SetBlendRate SP_SetBrightness SP_SetMultipleColor "
@@ -35,7 +35,13 @@ const char kExportNames[] =
     "Debug_GetCurrentAllocatedMemorySize Debug_GetMaxAllocatedMemorySize Debug_GetVideoMemoryInfo Debug_Pause "
     "Debug_GetFuncStack SP_RenderView Init Update TRANS_Begin TRANS_Update TRANS_End FPS_Get FPS_SetShow "
     "FPS_GetShow Debug_GetFillRate VIEW_SetMode VIEW_GetMode VIEW_SetOffsetPos KeepPreviousView_SetMode "
-    "KeepPreviousView_GetMode DX_SetUsePower2Texture DX_GetUsePower2Texture";
+    "KeepPreviousView_GetMode DX_SetUsePower2Texture DX_GetUsePower2Texture SP_SetTextSprite SP_SetDashTextSprite "
+    "SP_SetTextSpriteType SP_SetTextSpriteSize SP_SetTextSpriteColor SP_SetTextSpriteBoldWeight "
+    "SP_SetTextSpriteEdgeWeight SP_SetTextSpriteEdgeColor SP_GetFontDescent SP_GetFontWidth "
+    "CharSpriteManager_CreateHandle CharSpriteManager_ReleaseHandle CharSpriteManager_Clear "
+    "CharSpriteManager_Rebuild CharSpriteManager_Save CharSpriteManager_Load CharSprite_Release CharSprite_SetChar "
+    "CharSprite_SetCharDirect CharSprite_SetPos CharSprite_SetZ CharSprite_SetAlphaRate CharSprite_SetShow "
+    "CharSprite_GetChar CharSprite_GetAlphaRate";
 
 std::set<std::string> expectedExports() {
   std::istringstream words(kExportNames);
