@@ -26,9 +26,9 @@ struct CharacterBox {
 };
 
 // The system-face box of a text at a size: size × size for a two-byte first character, half
-// width ((size + 1) / 2, without overflow) otherwise, 0 × 0 for the empty text.
+// width ((size + 1) / 2, without overflow) otherwise, 0 × 0 for the empty text or a size below 1.
 inline CharacterBox systemFaceBox(std::string_view text, std::int32_t size) {
-  if (text.empty()) return {};
+  if (text.empty() || size < 1) return {};  // a negative size would give a negative width
   const bool fullWidth = isBoxLeadByte(static_cast<unsigned char>(text.front()));
   const auto half = static_cast<std::int32_t>((static_cast<std::int64_t>(size) + 1) / 2);
   return {fullWidth ? size : half, size};
