@@ -1,6 +1,6 @@
 // Calls the engine's exports in random order with hostile values (INT_MIN/INT_MAX, negatives,
-// null strings and arrays, huge sizes, NaN floats), with Update in between, after Init over the
-// reference host. Any crash, sanitizer report or leaked reference fails the run.
+// null strings and arrays, huge sizes, NaN floats, broken Shift-JIS texts, damaged saved arrays),
+// with Update in between, after Init over the reference host. Any crash, sanitizer report or leaked reference fails the run.
 //   export_sequence_driver [--calls N] [--seed S]
 #include <unistd.h>
 
@@ -82,6 +82,37 @@ class Driver {
     if (bytes.find('\0') != std::string::npos) bytes.resize(bytes.find('\0'));
     strings_.emplace_back(bytes);
     return &strings_.back();
+  }
+  // A text for the text exports: Shift-JIS pairs, lone lead bytes, 0x80 and 0xFD-0xFF, and now
+  // and then 16 KiB of bytes.
+  IString* characterText() {
+    if (random_() % 8 == 0) return nullptr;
+    static const char* const texts[] = {"A", "\x82\xA0", "\x88\x9F\x88\x9F", "\x81", "\x80", "\xFD", "\xFF\xFF",
+                                        "\xB1", "", "\xE0", "\xEF\xFC", "\x82"};
+    std::string bytes = texts[random_() % std::size(texts)];
+    if (random_() % 200 == 0) bytes.assign(16384, static_cast<char>(0x81 + random_() % 2));
+    strings_.emplace_back(bytes);
+    return &strings_.back();
+  }
+  // A text size: mostly small, sometimes hostile.
+  std::int32_t textSize() { return random_() % 16 ? static_cast<std::int32_t>(random_() % 40) : integer(); }
+  // A character-sprite handle: mostly one of the first few, sometimes hostile.
+  std::int32_t handle() { return random_() % 6 ? static_cast<std::int32_t>(random_() % 6) - 1 : integer(); }
+  // A saved character-sprite array: a real save, cut or changed at random, or nothing.
+  IVMArray* savedCharSprites() {
+    arrays_.emplace_back();
+    CharSpriteManager_Save(&arrays_.back());
+    refhost::VMArray& saved = arrays_.back();
+    const auto count = static_cast<std::int32_t>(saved.values().size());
+    if (count > 0 && random_() % 2) {
+      const std::int32_t kept = static_cast<std::int32_t>(random_() % count);
+      saved.Resize(&kept, 1);
+    }
+    if (count > 0 && random_() % 2) {
+      const std::int32_t value = integer();
+      saved.SetElement(static_cast<std::int32_t>(random_() % count), &value);
+    }
+    return random_() % 10 ? &saved : nullptr;
   }
   // A file name inside the scratch folder: saving may write there and nowhere else.
   IString* fileName() {
@@ -223,6 +254,33 @@ std::vector<Call> exportCalls() {
         if (answer) answer->Release();  // the caller owns the reference it was handed
       },
       [](D& d, H&) { Error(d.text()); },
+      [](D& d, H&) {
+        static const std::int32_t types[] = {0, 1, 2, 0x100, 0x101};
+        SP_SetTextSpriteType(d.random()() % 4 ? types[d.random()() % std::size(types)] : d.integer());
+        SP_SetTextSpriteSize(d.textSize());
+      },
+      [](D& d, H&) { SP_SetTextSpriteBoldWeight(d.random()() % 2 ? d.real() : 0.0f); },
+      [](D& d, H&) { SP_SetTextSpriteEdgeWeight(d.random()() % 2 ? d.real() : 0.0f); },
+      [](D& d, H&) { SP_SetTextSpriteColor(d.integer(), d.integer(), d.integer()); },
+      [](D& d, H&) { SP_SetTextSpriteEdgeColor(d.integer(), d.integer(), d.integer()); },
+      [](D& d, H&) { SP_SetTextSprite(d.sprite(), d.characterText()); },
+      [](D& d, H&) { SP_SetDashTextSprite(d.sprite(), d.textSize(), d.textSize()); },
+      [](D& d, H&) { SP_GetFontDescent(d.output()); SP_GetFontWidth(d.characterText(), d.output()); },
+      [](D&, H&) { CharSpriteManager_CreateHandle(); },
+      [](D& d, H&) { CharSpriteManager_ReleaseHandle(d.handle()); CharSprite_Release(d.handle()); },
+      [](D& d, H&) { if (d.random()() % 30 == 0) CharSpriteManager_Clear(); },
+      [](D& d, H&) { if (d.random()() % 10 == 0) CharSpriteManager_Rebuild(); },
+      [](D& d, H&) { CharSpriteManager_Load(d.random()() % 4 ? d.savedCharSprites() : d.array()); },
+      [](D& d, H&) { CharSprite_SetChar(d.handle(), d.characterText(), d.structure()); },
+      [](D& d, H&) {
+        IString* text = d.characterText();
+        CharSprite_SetCharDirect(d.handle(), text ? text->GetText() : nullptr, d.random()() % 3, d.textSize(),
+                                 d.integer(), d.integer(), d.integer(), d.real(), d.real(), d.integer(), d.integer(),
+                                 d.integer());
+      },
+      [](D& d, H&) { CharSprite_SetPos(d.handle(), d.integer(), d.integer()); CharSprite_SetZ(d.handle(), d.integer()); },
+      [](D& d, H&) { CharSprite_SetAlphaRate(d.handle(), d.integer()); CharSprite_SetShow(d.handle(), d.integer()); },
+      [](D& d, H&) { CharSprite_GetChar(d.handle(), d.text()); CharSprite_GetAlphaRate(d.handle()); },
   };
 }
 
