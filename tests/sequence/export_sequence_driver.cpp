@@ -1,6 +1,7 @@
 // Calls the engine's exports in random order with hostile values (INT_MIN/INT_MAX, negatives,
 // null strings and arrays, huge sizes, NaN floats, broken Shift-JIS texts, damaged saved arrays),
-// with Update in between, after Init over the reference host. Any crash, sanitizer report or leaked reference fails the run.
+// with Update in between, after Init over the reference host. Any crash, sanitizer report or
+// leaked reference fails the run.
 //   export_sequence_driver [--calls N] [--seed S]
 #include <unistd.h>
 
