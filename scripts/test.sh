@@ -23,5 +23,5 @@ done
 echo "== fuzz targets (clang, bounded) =="
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAMBLET_BUILD_BENCHMARKS=OFF -DTAMBLET_FUZZ_SECONDS=15 >/dev/null
-cmake --build build/fuzz --target decoder_fuzz archive_fuzz -j "$jobs"
+cmake --build build/fuzz --target decoder_fuzz archive_fuzz font_library_fuzz char_sprite_load_fuzz -j "$jobs"
 ctest --test-dir build/fuzz -L fuzz --output-on-failure
