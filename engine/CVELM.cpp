@@ -4,7 +4,7 @@
 #include "engine/CErrorMessage.h"
 #include "engine/CGetSurface.h"
 #include "platform/Messages.h"
-#include "platform/TextFormatter.h"
+#include "report/TextFormatter.h"
 
 #include <cstdarg>
 #include <new>
@@ -42,10 +42,10 @@ bool CVELM::startEngineCore(const CVelmEngine::StartUpServices& services) {
 }
 
 void CVELM::reportFormatted(const char* format, ...) const {
-  char text[platform::kReportBufferSize];
+  char text[report::kReportBufferSize];
   va_list values;
   va_start(values, format);
-  platform::formatTextV(text, sizeof text, format, values);
+  report::formatTextV(text, sizeof text, format, values);
   va_end(values);
   if (errorReporter) {
     errorReporter->Open("%s", text);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/CVelmEngine.h"
 #include "host/EngineObjects.h"
 #include "host/IInterface.h"
 #include "host/Kernel.h"
@@ -15,8 +16,7 @@
 #include "host/Ref.h"
 #include "host/Surface.h"
 #include "host/VM.h"
-#include "engine/CVelmEngine.h"
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

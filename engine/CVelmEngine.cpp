@@ -1,8 +1,8 @@
 #include "engine/CVelmEngine.h"
 
-#include "host/FixedTexts.h"
 #include "image/CKOVFileDummy.h"
 #include "platform/Modules.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

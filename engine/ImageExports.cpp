@@ -10,7 +10,7 @@
 #include "engine/Exports.h"
 #include "engine/HostBinding.h"
 #include "platform/Files.h"
-#include "platform/TextFormatter.h"
+#include "report/TextFormatter.h"
 
 using namespace tamblet;
 
@@ -226,7 +226,7 @@ TAMBLET_EXPORT std::int32_t CG_GetMetrics(std::int32_t nCG, IVMStruct* metrics) 
     for (std::int32_t member = 0; member < kMetricCount; ++member) {
       if (metrics->GetMemberType(member) != kVMTypeInt) {
         char message[kMetricsMessageSize];
-        platform::formatText(message, sizeof message, fixedText(FixedText::kCgMetricsBadMemberType), member);
+        report::formatText(message, sizeof message, fixedText(FixedText::kCgMetricsBadMemberType), member);
         engine().reportLiteral(message);
         return 0;
       }

@@ -15,8 +15,8 @@
 #include "image/CKOVFileDummy.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
-#include "platform/MessageBoxReporter.h"
 #include "platform/Window.h"
+#include "report/MessageBoxReporter.h"
 
 namespace tamblet {
 namespace {
@@ -118,10 +118,10 @@ bool CVELM::startUp(IHostKernel* kernel, std::uint32_t cacheBytes) {
     Ref<IPackedArchive> packed = bindModule<IPackedArchive>(kModuleZEPLoader, kIID_IPackedArchive);
     if (!packed) return false;
     if (!packed->Open(packedPath.c_str())) {
-      platform::reportMessageBox(fixedText(FixedText::kPackedArchiveOpenFailed), packedPath.c_str());
+      report::reportMessageBox(fixedText(FixedText::kPackedArchiveOpenFailed), packedPath.c_str());
     } else {
       if (!debugMode && !packed->IsRebuilt())
-        platform::reportMessageBox(fixedText(FixedText::kPackedArchiveNotRebuilt), packedPath.c_str());
+        report::reportMessageBox(fixedText(FixedText::kPackedArchiveNotRebuilt), packedPath.c_str());
       engineCore->setPackedArchive(std::move(packed));
     }
   }

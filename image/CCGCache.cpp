@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "host/FixedTexts.h"
-#include "platform/MessageBoxReporter.h"
+#include "report/FixedTexts.h"
+#include "report/MessageBoxReporter.h"
 
 namespace tamblet {
 
@@ -48,7 +48,7 @@ ISurface* CCGCache::Find(std::int32_t cg) noexcept {
 void CCGCache::Register(std::int32_t cg, ISurface* surface) noexcept {
   if (!surface) return;
   if (index_.contains(cg)) {
-    platform::reportMessageBox("%s", fixedText(FixedText::kCgCacheAlreadyRegistered));
+    report::reportMessageBox("%s", fixedText(FixedText::kCgCacheAlreadyRegistered));
     return;
   }
   try {

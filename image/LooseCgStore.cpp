@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "host/FixedTexts.h"
 #include "host/Ref.h"
 #include "platform/Files.h"
-#include "platform/TextFormatter.h"
+#include "report/FixedTexts.h"
+#include "report/TextFormatter.h"
 
 namespace tamblet {
 namespace {
@@ -15,13 +15,13 @@ constexpr FixedText kExtensions[] = {FixedText::kExtensionBmp, FixedText::kExten
 
 std::string looseName(std::int32_t cg, FixedText extension) {
   char name[64];
-  platform::formatText(name, sizeof name, fixedText(FixedText::kLooseCgNameFormat), cg, fixedText(extension));
+  report::formatText(name, sizeof name, fixedText(FixedText::kLooseCgNameFormat), cg, fixedText(extension));
   return name;
 }
 
 std::string alphaName(std::int32_t cg) {
   char name[64];
-  platform::formatText(name, sizeof name, fixedText(FixedText::kLooseAlphaNameFormat), cg);
+  report::formatText(name, sizeof name, fixedText(FixedText::kLooseAlphaNameFormat), cg);
   return name;
 }
 

@@ -11,8 +11,8 @@
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "host/EngineObjects.h"
-#include "host/FixedTexts.h"
-#include "platform/MessageBoxReporter.h"
+#include "report/FixedTexts.h"
+#include "report/MessageBoxReporter.h"
 #include "tests/engine/CapturingMessageSink.h"
 #include "tests/support/VTable.h"
 
@@ -226,9 +226,9 @@ TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
 
 TEST(MessageBoxReporter, CaptionStyleAndCut) {
   CapturingMessageSink messages;
-  EXPECT_FALSE(platform::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
-  EXPECT_FALSE(platform::reportMessageBox("%s", std::string(20000, 'w').c_str()));
-  EXPECT_FALSE(platform::reportMessageBox(nullptr));
+  EXPECT_FALSE(report::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
+  EXPECT_FALSE(report::reportMessageBox("%s", std::string(20000, 'w').c_str()));
+  EXPECT_FALSE(report::reportMessageBox(nullptr));
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[0].text,
             "Direct3D\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83\x82\xCC\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94\x73"
