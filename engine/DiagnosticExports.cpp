@@ -39,11 +39,11 @@ std::string callStackText(IVMCallStack& stack, IVMNameTable& names, std::int32_t
 
 // Process memory in MiB as the frame loop last sampled it (debug mode only); 0 outside Init.
 TAMBLET_EXPORT std::int32_t Debug_GetCurrentAllocatedMemorySize() {
-  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().currentProcessMemory : 0; });
+  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().diagnostics.currentProcessMemory : 0; });
 }
 
 TAMBLET_EXPORT std::int32_t Debug_GetMaxAllocatedMemorySize() {
-  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().peakProcessMemory : 0; });
+  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().diagnostics.peakProcessMemory : 0; });
 }
 
 // Total, used and peak used video memory. False, outputs untouched, when the host does not know
@@ -51,13 +51,13 @@ TAMBLET_EXPORT std::int32_t Debug_GetMaxAllocatedMemorySize() {
 // as nothing used rather than wrapping to a huge figure.
 TAMBLET_EXPORT std::int32_t Debug_GetVideoMemoryInfo(std::int32_t* total, std::int32_t* used, std::int32_t* peakUsed) {
   return guardedExport<std::int32_t>(0, [&] {
-    IVideoMemoryInfo* memory = boundService(engine().videoMemory);
+    IVideoMemoryInfo* memory = boundService(engine().binding.videoMemory);
     if (!memory || !total || !used || !peakUsed) return 0;
     const std::uint32_t totalBytes = memory->GetTotal();
     const std::uint32_t freeBytes = memory->GetFree();
     if (totalBytes == 0 || freeBytes == 0) return 0;
     const std::uint32_t usedBytes = freeBytes < totalBytes ? totalBytes - freeBytes : 0;
-    std::uint32_t& peak = engine().peakVideoMemoryUsed;
+    std::uint32_t& peak = engine().diagnostics.peakVideoMemoryUsed;
     peak = std::max(peak, usedBytes);
     *total = static_cast<std::int32_t>(totalBytes);
     *used = static_cast<std::int32_t>(usedBytes);
@@ -68,7 +68,7 @@ TAMBLET_EXPORT std::int32_t Debug_GetVideoMemoryInfo(std::int32_t* total, std::i
 
 TAMBLET_EXPORT void Debug_Pause() {
   guardedExport([&] {
-    if (IVMDebugger* debugger = boundService(engine().vmDebugger)) debugger->Pause();
+    if (IVMDebugger* debugger = boundService(engine().binding.vmDebugger)) debugger->Pause();
   });
 }
 
@@ -77,8 +77,8 @@ TAMBLET_EXPORT void Debug_Pause() {
 TAMBLET_EXPORT void Debug_GetFuncStack(IString* out, std::int32_t depth) {
   guardedExport([&] {
     if (!out || !engine().isInitialised()) return;
-    IVMCallStack* stack = engine().vmCallStack;
-    IVMNameTable* names = engine().vmNameTable;
+    IVMCallStack* stack = engine().binding.vmCallStack;
+    IVMNameTable* names = engine().binding.vmNameTable;
     out->SetText(stack && names ? callStackText(*stack, *names, depth).c_str() : "");
   });
 }

@@ -16,14 +16,14 @@ CVELM& engine() { return CVELM::instance(); }
 
 TAMBLET_EXPORT std::int32_t GAME_MSG_GetNumof() {
   return guardedExport<std::int32_t>(0, [&] {
-    IVMGameMsg* messages = boundService(engine().gameMessages);
+    IVMGameMsg* messages = boundService(engine().binding.gameMessages);
     return messages ? messages->GetCount() : 0;
   });
 }
 
 TAMBLET_EXPORT void GAME_MSG_Get(std::int32_t index, IString* out) {
   guardedExport([&] {
-    IVMGameMsg* messages = boundService(engine().gameMessages);
+    IVMGameMsg* messages = boundService(engine().binding.gameMessages);
     if (!messages || !out) return;
     if (const char* text = messages->GetMessage(index)) out->SetText(text);
   });

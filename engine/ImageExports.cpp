@@ -175,7 +175,7 @@ TAMBLET_EXPORT std::int32_t SP_SaveCG(std::int32_t nSP, IString* fileName) {
   return guardedExport<std::int32_t>(0, [&] {
     CVelmEngine* core = engine().core();
     if (!core) return 0;
-    Ref<IImageEncoder>& encoder = engine().imageEncoder;
+    Ref<IImageEncoder>& encoder = engine().binding.imageEncoder;
     if (!encoder) encoder = bindModule<IImageEncoder>(kModuleImageEncoder, kIID_IImageEncoder);
     if (!encoder) return 0;  // asked again by the next call
     const char* text = fileName ? fileName->GetText() : nullptr;

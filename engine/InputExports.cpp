@@ -25,7 +25,7 @@ bool isMouseButton(std::int32_t key) {
 
 TAMBLET_EXPORT std::int32_t Key_ClearFlag() {
   return guardedExport<std::int32_t>(0, [&] {
-    IInputDevice2* input = boundService(engine().inputDevice);
+    IInputDevice2* input = boundService(engine().binding.inputDevice);
     if (!input) return 0;
     input->ClearAllKeyFlags();
     return 1;
@@ -35,7 +35,7 @@ TAMBLET_EXPORT std::int32_t Key_ClearFlag() {
 TAMBLET_EXPORT std::int32_t Key_ClearFlagOne(std::int32_t key) {
   return guardedExport<std::int32_t>(0, [&] {
     if (!engine().isInitialised()) return 0;
-    IInputDevice2* input = engine().inputDevice;
+    IInputDevice2* input = engine().binding.inputDevice;
     if (!input) {
       platform::debugOutput(fixedText(FixedText::kKeyClearFlagOneWithoutInput));
       return 0;
@@ -48,7 +48,7 @@ TAMBLET_EXPORT std::int32_t Key_ClearFlagOne(std::int32_t key) {
 TAMBLET_EXPORT std::int32_t Key_ClearFlagNoCtrl() {
   return guardedExport<std::int32_t>(0, [&] {
     if (!engine().isInitialised()) return 0;
-    IInputDevice2* input = engine().inputDevice;
+    IInputDevice2* input = engine().binding.inputDevice;
     if (!input) {
       platform::debugOutput(fixedText(FixedText::kKeyClearFlagNoCtrlWithoutInput));
       return 0;
@@ -62,7 +62,7 @@ TAMBLET_EXPORT std::int32_t Key_ClearFlagNoCtrl() {
 
 TAMBLET_EXPORT std::int32_t Key_IsDown(std::int32_t key) {
   return guardedExport<std::int32_t>(0, [&] {
-    IInputDevice2* input = boundService(engine().inputDevice);
+    IInputDevice2* input = boundService(engine().binding.inputDevice);
     return boolResult(input && input->IsKeyDown(key));
   });
 }
@@ -70,10 +70,10 @@ TAMBLET_EXPORT std::int32_t Key_IsDown(std::int32_t key) {
 // A mouse button only counts as down while the host knows where the cursor is.
 TAMBLET_EXPORT std::int32_t KEY_GetState(std::int32_t key) {
   return guardedExport<std::int32_t>(0, [&] {
-    IKeyState* keys = boundService(engine().keyState);
+    IKeyState* keys = boundService(engine().binding.keyState);
     if (!keys || !keys->IsKeyDown(key)) return 0;
     if (isMouseButton(key)) {
-      IInputDevice2* input = boundService(engine().inputDevice);
+      IInputDevice2* input = boundService(engine().binding.inputDevice);
       std::int32_t x = 0, y = 0;
       if (!input || !input->GetMousePos(&x, &y)) return 0;
     }
@@ -85,20 +85,20 @@ TAMBLET_EXPORT std::int32_t KEY_GetState(std::int32_t key) {
 
 TAMBLET_EXPORT std::int32_t Mouse_GetPos(std::int32_t* x, std::int32_t* y) {
   return guardedExport<std::int32_t>(0, [&] {
-    IInputDevice2* input = boundService(engine().inputDevice);
+    IInputDevice2* input = boundService(engine().binding.inputDevice);
     return boolResult(input && x && y && input->GetMousePos(x, y));
   });
 }
 
 TAMBLET_EXPORT void Mouse_ClearWheel() {
   guardedExport([&] {
-    if (IMouseWheel* wheel = boundService(engine().mouseWheel)) wheel->Clear();
+    if (IMouseWheel* wheel = boundService(engine().binding.mouseWheel)) wheel->Clear();
   });
 }
 
 TAMBLET_EXPORT void Mouse_GetWheel(std::int32_t* first, std::int32_t* second) {
   guardedExport([&] {
-    IMouseWheel* wheel = boundService(engine().mouseWheel);
+    IMouseWheel* wheel = boundService(engine().binding.mouseWheel);
     if (!wheel || !first || !second) return;
     *first = wheel->GetFirstCount();
     *second = wheel->GetSecondCount();

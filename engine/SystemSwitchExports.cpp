@@ -15,23 +15,23 @@ CVELM& engine() { return CVELM::instance(); }
 
 // The time a pacing window starts at: the host timer's, or the system tick count without one.
 std::uint32_t pacingNow() {
-  ITimer* timer = boundService(engine().timer);
+  ITimer* timer = boundService(engine().binding.timer);
   return timer ? timer->GetTime() : platform::tickCount();
 }
 
-std::int32_t getSwitch(bool CVELM::*field) {
-  return guardedExport<std::int32_t>(0, [&] { return boolResult(engine().*field); });
+std::int32_t getSwitch(bool CVELM::Switches::*field) {
+  return guardedExport<std::int32_t>(0, [&] { return boolResult(engine().switches.*field); });
 }
 
-void setSwitch(bool CVELM::*field, std::int32_t value) {
-  guardedExport([&] { engine().*field = boolArgument(value); });
+void setSwitch(bool CVELM::Switches::*field, std::int32_t value) {
+  guardedExport([&] { engine().switches.*field = boolArgument(value); });
 }
 
 }  // namespace
 
 TAMBLET_EXPORT std::int32_t SYSTEM_IsResetOnce() {
   return guardedExport<std::int32_t>(0, [&] {
-    IResetState* reset = boundService(engine().resetState);
+    IResetState* reset = boundService(engine().binding.resetState);
     return boolResult(reset && reset->IsResetOnce());
   });
 }
@@ -42,47 +42,47 @@ TAMBLET_EXPORT void SYSTEM_SetConfigOverFrameRateSleep(std::int32_t on) {
   guardedExport([&] {
     CVELM& engineObject = engine();
     const bool value = boolArgument(on);
-    const bool turnedOn = value && !engineObject.sleepAboveFrameRate;
-    engineObject.sleepAboveFrameRate = value;
+    const bool turnedOn = value && !engineObject.switches.sleepAboveFrameRate;
+    engineObject.switches.sleepAboveFrameRate = value;
     if (turnedOn) {
-      engineObject.framesInWindow = 0;
-      engineObject.windowStartTime = pacingNow();
+      engineObject.pacing.framesInWindow = 0;
+      engineObject.pacing.windowStartTime = pacingNow();
     }
   });
 }
 
 TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigOverFrameRateSleep() {
-  return getSwitch(&CVELM::sleepAboveFrameRate);
+  return getSwitch(&CVELM::Switches::sleepAboveFrameRate);
 }
 
 TAMBLET_EXPORT void SYSTEM_SetConfigSleepByInactiveWindow(std::int32_t on) {
-  setSwitch(&CVELM::sleepWhileInactive, on);
+  setSwitch(&CVELM::Switches::sleepWhileInactive, on);
 }
 
 TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigSleepByInactiveWindow() {
-  return getSwitch(&CVELM::sleepWhileInactive);
+  return getSwitch(&CVELM::Switches::sleepWhileInactive);
 }
 
 TAMBLET_EXPORT void SYSTEM_SetReadMessageSkipping(std::int32_t on) {
-  setSwitch(&CVELM::readingMessageSkip, on);
+  setSwitch(&CVELM::Switches::readingMessageSkip, on);
 }
 
 TAMBLET_EXPORT std::int32_t SYSTEM_GetReadMessageSkipping() {
-  return getSwitch(&CVELM::readingMessageSkip);
+  return getSwitch(&CVELM::Switches::readingMessageSkip);
 }
 
 TAMBLET_EXPORT void SYSTEM_SetConfigFrameSkipWhileMessageSkip(std::int32_t on) {
-  setSwitch(&CVELM::skipFramesWhileMessageSkip, on);
+  setSwitch(&CVELM::Switches::skipFramesWhileMessageSkip, on);
 }
 
 TAMBLET_EXPORT std::int32_t SYSTEM_GetConfigFrameSkipWhileMessageSkip() {
-  return getSwitch(&CVELM::skipFramesWhileMessageSkip);
+  return getSwitch(&CVELM::Switches::skipFramesWhileMessageSkip);
 }
 
 TAMBLET_EXPORT void SYSTEM_SetInvalidateFrameSkipWhileMessageSkip(std::int32_t on) {
-  setSwitch(&CVELM::frameSkipSuppressed, on);
+  setSwitch(&CVELM::Switches::frameSkipSuppressed, on);
 }
 
 TAMBLET_EXPORT std::int32_t SYSTEM_GetInvalidateFrameSkipWhileMessageSkip() {
-  return getSwitch(&CVELM::frameSkipSuppressed);
+  return getSwitch(&CVELM::Switches::frameSkipSuppressed);
 }

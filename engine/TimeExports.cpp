@@ -17,7 +17,7 @@ CVELM& engine() { return CVELM::instance(); }
 
 TAMBLET_EXPORT std::int32_t Timer_Get() {
   return guardedExport<std::int32_t>(0, [&] {
-    ITimer* timer = boundService(engine().timer);
+    ITimer* timer = boundService(engine().binding.timer);
     return timer ? static_cast<std::int32_t>(timer->GetTime()) : 0;
   });
 }

@@ -84,10 +84,10 @@ TEST(EngineObject, SlotsCountReferencesAndStartValuesHold) {
   EXPECT_EQ(callSlot<std::int32_t>(&engine, 0), 2);
   EXPECT_EQ(callSlot<std::int32_t>(&engine, 1), 1);
   EXPECT_FALSE(engine.isInitialised());
-  EXPECT_EQ(engine.hostProcessId, 0xFFFFFFFFu);
-  EXPECT_TRUE(engine.sleepAboveFrameRate && engine.skipFramesWhileMessageSkip);
-  EXPECT_FALSE(engine.sleepWhileInactive || engine.readingMessageSkip || engine.frameSkipSuppressed);
-  EXPECT_EQ(engine.skipInterval, 10);
+  EXPECT_EQ(engine.binding.hostProcessId, 0xFFFFFFFFu);
+  EXPECT_TRUE(engine.switches.sleepAboveFrameRate && engine.switches.skipFramesWhileMessageSkip);
+  EXPECT_FALSE(engine.switches.sleepWhileInactive || engine.switches.readingMessageSkip || engine.switches.frameSkipSuppressed);
+  EXPECT_EQ(engine.pacing.skipInterval, 10);
 }
 
 class CountedScreen final : public IMainSurface {
@@ -111,9 +111,9 @@ class BoundEngineObject : public ::testing::Test {
  protected:
   void SetUp() override {
     CVELM& engine = CVELM::instance();
-    engine.errorReporter = CErrorMessage::create();
-    engine.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-    engine.mainSurface = &screen;
+    engine.objects.errorReporter = Ref<CErrorMessage>::adopt(CErrorMessage::create());
+    engine.objects.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
+    engine.binding.mainSurface = &screen;
     engine.markInitialised();
   }
   void TearDown() override { CVELM::instance().teardown(); }
@@ -131,7 +131,7 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(sink.texts, (Texts{"100%\n", "%s %d %05d\n", "\n"}));
 
   IInterface* reporter = GetInterface(&kIID_IVelmErrorMessage);
-  ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().errorReporter));
+  ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().objects.errorReporter.get()));
   EXPECT_EQ(reporter->AddRef(), 3);  // the engine's, the one just handed out, this one
   EXPECT_EQ(reporter->Release(), 2);
   EXPECT_EQ(reporter->Release(), 1);
@@ -143,7 +143,7 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(GetScreenHeight(), 720);
   CVELM::instance().teardown();
   EXPECT_EQ(GetScreenWidth(), 0);
-  EXPECT_EQ(CVELM::instance().mainSurface, nullptr);
+  EXPECT_EQ(CVELM::instance().binding.mainSurface, nullptr);
 }
 
 TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {

@@ -184,7 +184,7 @@ TEST_F(ImageExports, SaveCgWaitsForTheEncoderAndNeverDestroysAnExistingFile) {
   refhost::VMString name("saved.png");
   host().withholdModule(kModuleImageEncoder);
   EXPECT_EQ(SP_SaveCG(1, &name), 0);
-  EXPECT_FALSE(CVELM::instance().imageEncoder);
+  EXPECT_FALSE(CVELM::instance().binding.imageEncoder);
   host().restoreModule(kModuleImageEncoder);
   ASSERT_EQ(SP_SaveCG(1, &name), 1);
 
