@@ -39,11 +39,15 @@ std::string callStackText(IVMCallStack& stack, IVMNameTable& names, std::int32_t
 
 // Process memory in MiB as the frame loop last sampled it (debug mode only); 0 outside Init.
 TAMBLET_EXPORT std::int32_t Debug_GetCurrentAllocatedMemorySize() {
-  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().diagnostics.currentProcessMemory : 0; });
+  return guardedExport<std::int32_t>(0, [&] {
+    return engine().isInitialised() ? engine().diagnostics.currentProcessMemory : 0;
+  });
 }
 
 TAMBLET_EXPORT std::int32_t Debug_GetMaxAllocatedMemorySize() {
-  return guardedExport<std::int32_t>(0, [&] { return engine().isInitialised() ? engine().diagnostics.peakProcessMemory : 0; });
+  return guardedExport<std::int32_t>(0, [&] {
+    return engine().isInitialised() ? engine().diagnostics.peakProcessMemory : 0;
+  });
 }
 
 // Total, used and peak used video memory. False, outputs untouched, when the host does not know

@@ -172,9 +172,11 @@ bool CVELM::startUp(IHostKernel* kernel, std::uint32_t cacheBytes) {
   if (!failures.empty()) return report(FixedText::kInitStartupFailed, failures.c_str()), false;
 
   // 18. Register the surface lookup (twice) and the dirty-rectangle sink with the host.
-  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface, static_cast<IChangeNumToISurface2*>(objects.surfaceLookup.get()));
-  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface2, static_cast<IChangeNumToISurface2*>(objects.surfaceLookup.get()));
-  binding.drawPluginManager->Register(&kIID_IAddInvalidateRect, static_cast<IAddInvalidateRect*>(objects.dirtyRectangleSink.get()));
+  auto* lookup = static_cast<IChangeNumToISurface2*>(objects.surfaceLookup.get());
+  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface, lookup);
+  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface2, lookup);
+  binding.drawPluginManager->Register(&kIID_IAddInvalidateRect,
+                                      static_cast<IAddInvalidateRect*>(objects.dirtyRectangleSink.get()));
 
   // 19. The compositor writes 32-bit pixels only.
   if (binding.mainSurface->GetBpp() != 32) return report(FixedText::kMainSurfaceNot32bpp), false;

@@ -86,7 +86,8 @@ TEST(EngineObject, SlotsCountReferencesAndStartValuesHold) {
   EXPECT_FALSE(engine.isInitialised());
   EXPECT_EQ(engine.binding.hostProcessId, 0xFFFFFFFFu);
   EXPECT_TRUE(engine.switches.sleepAboveFrameRate && engine.switches.skipFramesWhileMessageSkip);
-  EXPECT_FALSE(engine.switches.sleepWhileInactive || engine.switches.readingMessageSkip || engine.switches.frameSkipSuppressed);
+  EXPECT_FALSE(engine.switches.sleepWhileInactive || engine.switches.readingMessageSkip ||
+               engine.switches.frameSkipSuppressed);
   EXPECT_EQ(engine.pacing.skipInterval, 10);
 }
 
