@@ -38,16 +38,13 @@ bool mergeable(ISurface* colour, ISurface* alpha) {
 // A new 32-bit surface with the colour image's B, G, R and the alpha image's byte 3.
 ISurface* merge(ISurface* colour, ISurface* alpha, ISurfaceFactory* factory) {
   const std::int32_t width = colour->GetWidth(), height = colour->GetHeight();
-  ISurface* merged = factory->Create(width, height, 32);
+  Ref<ISurface> merged = Ref<ISurface>::adopt(factory->Create(width, height, 32));
   if (!merged) return nullptr;
   for (std::int32_t y = 0; y < height; ++y) {
     const std::uint8_t* from = colour->GetPixelAddress(0, y);
     const std::uint8_t* alphaFrom = alpha->GetPixelAddress(0, y);
     std::uint8_t* to = merged->GetPixelAddress(0, y);
-    if (!from || !alphaFrom || !to) {
-      merged->Release();
-      return nullptr;
-    }
+    if (!from || !alphaFrom || !to) return nullptr;
     for (std::int32_t x = 0; x < width; ++x, from += 4, alphaFrom += 4, to += 4) {
       to[0] = from[0];
       to[1] = from[1];
@@ -55,7 +52,7 @@ ISurface* merge(ISurface* colour, ISurface* alpha, ISurfaceFactory* factory) {
       to[3] = alphaFrom[3];
     }
   }
-  return merged;
+  return merged.detach();
 }
 
 }  // namespace
