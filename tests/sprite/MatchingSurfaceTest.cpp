@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
+#include <string>
 
 #include "host/Ref.h"
 #include "sprite/MatchingSurface.h"
@@ -17,11 +19,14 @@ using testing::liveFakes;
 using testing::Planes;
 
 struct KindCase {
+  const char* name;
   Planes source;
   std::int32_t bpp;
   bool made, pixels, alpha;
   std::int32_t madeBpp;  // the depth the factory was asked for (alpha-only surfaces are 8-bit)
 };
+
+void PrintTo(const KindCase& kind, std::ostream* out) { *out << kind.name; }
 
 class MatchingSurfaceTest : public ::testing::TestWithParam<KindCase> {};
 
@@ -48,10 +53,11 @@ TEST_P(MatchingSurfaceTest, KeepsThePlanesTakesTheSizeAndDepthAndLeaksNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachKind, MatchingSurfaceTest,
-                         ::testing::Values(KindCase{Planes::kPixelsAndAlpha, 32, true, true, true, 32},
-                                           KindCase{Planes::kPixelsOnly, 24, true, true, false, 24},
-                                           KindCase{Planes::kAlphaOnly, 32, true, false, true, 8},
-                                           KindCase{Planes::kNone, 32, false, false, false, 0}));
+                         ::testing::Values(KindCase{"PixelsAndAlpha", Planes::kPixelsAndAlpha, 32, true, true, true, 32},
+                                           KindCase{"PixelsOnly", Planes::kPixelsOnly, 24, true, true, false, 24},
+                                           KindCase{"AlphaOnly", Planes::kAlphaOnly, 32, true, false, true, 8},
+                                           KindCase{"NoPlane", Planes::kNone, 32, false, false, false, 0}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A holder is alone only while the object's count is exactly its own reference; the probe
 // leaves the count as it found it.
