@@ -3,9 +3,9 @@
 #include <cstdarg>
 #include <new>
 
-#include "host/FixedTexts.h"
-#include "platform/TextFormatter.h"
 #include "platform/Messages.h"
+#include "report/FixedTexts.h"
+#include "report/TextFormatter.h"
 
 namespace tamblet {
 
@@ -32,10 +32,10 @@ std::int32_t CErrorMessage::Open(const char* format, ...) noexcept {
     }
     return 0;
   }
-  char text[platform::kReportBufferSize];
+  char text[report::kReportBufferSize];
   std::va_list args;
   va_start(args, format);
-  platform::formatTextV(text, sizeof text, format, args);
+  report::formatTextV(text, sizeof text, format, args);
   va_end(args);
   raise(text);
   return 0;
@@ -58,8 +58,8 @@ void CErrorMessage::Destruct(std::uint32_t flags) noexcept {
 }
 
 void CErrorMessage::reportLiteral(const char* text) noexcept {
-  char line[platform::kReportBufferSize];
-  platform::formatText(line, sizeof line, "%s\n", text);
+  char line[report::kReportBufferSize];
+  report::formatText(line, sizeof line, "%s\n", text);
   raise(line);
 }
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "engine/CVelmEngine.h"
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

@@ -4,7 +4,7 @@
 #include "engine/CErrorMessage.h"
 #include "engine/CGetSurface.h"
 #include "platform/Messages.h"
-#include "platform/TextFormatter.h"
+#include "report/TextFormatter.h"
 
 #include <cstdarg>
 #include <new>
@@ -37,26 +37,26 @@ void CVELM::restoreLoadState() {
 }
 
 bool CVELM::startEngineCore(const CVelmEngine::StartUpServices& services) {
-  engineCore.reset(new (std::nothrow) CVelmEngine());
-  return engineCore && engineCore->startUp(services);
+  objects.engineCore.reset(new (std::nothrow) CVelmEngine());
+  return objects.engineCore && objects.engineCore->startUp(services);
 }
 
 void CVELM::reportFormatted(const char* format, ...) const {
-  char text[platform::kReportBufferSize];
+  char text[report::kReportBufferSize];
   va_list values;
   va_start(values, format);
-  platform::formatTextV(text, sizeof text, format, values);
+  report::formatTextV(text, sizeof text, format, values);
   va_end(values);
-  if (errorReporter) {
-    errorReporter->Open("%s", text);
+  if (objects.errorReporter) {
+    objects.errorReporter->Open("%s", text);
   } else {
     platform::debugOutput(text);
   }
 }
 
 void CVELM::reportLiteral(const char* text) const {
-  if (errorReporter) {
-    errorReporter->reportLiteral(text);
+  if (objects.errorReporter) {
+    objects.errorReporter->reportLiteral(text);
   } else {
     platform::debugOutput((std::string(text ? text : "") + "\n").c_str());
   }
@@ -65,49 +65,41 @@ void CVELM::reportLiteral(const char* text) const {
 void CVELM::teardown() {
   initialised_ = false;
   // Reset state is forgotten, not released; the key state is released.
-  resetState = nullptr;
-  keyState.reset();
-  drawPluginManager.reset();
-  if (dirtyRectangleSink) {
-    dirtyRectangleSink->Release();
-    dirtyRectangleSink = nullptr;
-  }
-  if (surfaceLookup) {
-    surfaceLookup->forgetCore();  // the host may still hold it; it must not reach the core
-    surfaceLookup->Release();
-    surfaceLookup = nullptr;
-  }
-  engineCore.reset();
-  imageEncoder.reset();
-  imageDecoder.reset();
-  archiveManager.reset();
-  rasterOperations.reset();
-  surfaceFactory.reset();
+  binding.resetState = nullptr;
+  binding.keyState.reset();
+  binding.drawPluginManager.reset();
+  objects.dirtyRectangleSink.reset();
+  // The host may still hold the surface lookup; it must not reach the core from now on.
+  if (objects.surfaceLookup) objects.surfaceLookup->forgetCore();
+  objects.surfaceLookup.reset();
+  objects.engineCore.reset();
+  binding.imageEncoder.reset();
+  binding.imageDecoder.reset();
+  binding.archiveManager.reset();
+  binding.rasterOperations.reset();
+  binding.surfaceFactory.reset();
   // The CG archive file came with a reference of its own from the archive manager.
-  cgArchiveFile.reset();
-  if (errorReporter) {
-    errorReporter->Release();
-    errorReporter = nullptr;
-  }
-  videoMemory.reset();
-  mainSurface = nullptr;
-  hostKernel = nullptr;
-  inputDevice = nullptr;
-  timer = nullptr;
-  windowMessages = nullptr;
-  drawPluginDrawer = nullptr;
-  drawPluginUpdater = nullptr;
-  mouseWheel = nullptr;
-  messageBox = nullptr;
-  shutdown = nullptr;
-  vm = nullptr;
-  vmDebugger = nullptr;
-  vmNameTable = nullptr;
-  vmCallStack = nullptr;
-  gameMessages = nullptr;
-  gameName.clear();
-  baseName.clear();
-  pathPrefix.clear();
+  binding.cgArchiveFile.reset();
+  objects.errorReporter.reset();
+  binding.videoMemory.reset();
+  binding.mainSurface = nullptr;
+  binding.hostKernel = nullptr;
+  binding.inputDevice = nullptr;
+  binding.timer = nullptr;
+  binding.windowMessages = nullptr;
+  binding.drawPluginDrawer = nullptr;
+  binding.drawPluginUpdater = nullptr;
+  binding.mouseWheel = nullptr;
+  binding.messageBox = nullptr;
+  binding.shutdown = nullptr;
+  binding.vm = nullptr;
+  binding.vmDebugger = nullptr;
+  binding.vmNameTable = nullptr;
+  binding.vmCallStack = nullptr;
+  binding.gameMessages = nullptr;
+  binding.gameName.clear();
+  binding.baseName.clear();
+  binding.pathPrefix.clear();
 }
 
 }  // namespace tamblet

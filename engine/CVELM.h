@@ -8,6 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "compose/CAddInvalidateRect.h"
+#include "engine/CErrorMessage.h"
+#include "engine/CGetSurface.h"
+#include "engine/CVelmEngine.h"
 #include "host/EngineObjects.h"
 #include "host/IInterface.h"
 #include "host/Kernel.h"
@@ -15,14 +19,9 @@
 #include "host/Ref.h"
 #include "host/Surface.h"
 #include "host/VM.h"
-#include "engine/CVelmEngine.h"
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
-
-class CAddInvalidateRect;
-class CErrorMessage;
-class CGetSurface;
 
 class CVELM final : public IInterface {
  public:
@@ -59,7 +58,7 @@ class CVELM final : public IInterface {
   bool transitionUpdate(float progress);
 
   // The engine core when Init has succeeded, else null: what every core export forwards to.
-  CVelmEngine* core() const { return initialised_ ? engineCore.get() : nullptr; }
+  CVelmEngine* core() const { return initialised_ ? objects.engineCore.get() : nullptr; }
 
   // Creates the engine core and runs its start-up. False when either fails; a core that failed
   // its start-up stays for the teardown.
@@ -74,59 +73,84 @@ class CVELM final : public IInterface {
   // Reports a text literally with a line feed appended.
   void reportLiteral(const char* text) const;
 
-  // ---- Fields, in the engine object's order, with their load-time values. ----
+  // ---- State, grouped by concern; every load-time value is the initialiser given here. ----
+
+  // The host as start-up bound it. Counted interfaces are held in Ref; the kernel and VM services
+  // are borrowed (the host keeps them alive while the engine runs) and only forgotten at teardown.
+  struct Binding {
+    std::uint32_t hostProcessId = 0xFFFFFFFFu;
+    IHostKernel* hostKernel = nullptr;
+    IMainSurface* mainSurface = nullptr;  // borrowed; the engine core keeps its own reference
+    Ref<IKOVFileManager> archiveManager;
+    Ref<IKOVFile> cgArchiveFile;
+    Ref<IDecodeCG> imageDecoder;
+    Ref<IImageEncoder> imageEncoder;
+    Ref<IGraph3> rasterOperations;
+    Ref<ISurfaceFactory> surfaceFactory;
+    IInputDevice2* inputDevice = nullptr;
+    ITimer* timer = nullptr;
+    IWinMsg* windowMessages = nullptr;
+    IDrawPluginDrawer* drawPluginDrawer = nullptr;
+    Ref<IDrawPluginManager> drawPluginManager;
+    IDrawPluginUpdater* drawPluginUpdater = nullptr;
+    IMouseWheel* mouseWheel = nullptr;
+    IMsgBox* messageBox = nullptr;
+    IShutdown* shutdown = nullptr;
+    IVM* vm = nullptr;
+    IVMDebugger* vmDebugger = nullptr;
+    IVMNameTable* vmNameTable = nullptr;
+    IVMCallStack* vmCallStack = nullptr;
+    IVMGameMsg* gameMessages = nullptr;
+    Ref<IVideoMemoryInfo> videoMemory;
+    Ref<IKeyState> keyState;
+    IResetState* resetState = nullptr;
+    bool debugMode = false;
+    // Texts taken from the host at start-up for file paths.
+    std::string gameName;    // as the host gives it, extension included
+    std::string baseName;    // without its last extension
+    std::string pathPrefix;  // placed before every file name built from the game name
+  };
+
+  // The library's own objects: the core, and the objects the host is handed (each one reference).
+  struct LibraryObjects {
+    std::unique_ptr<CVelmEngine> engineCore;
+    Ref<CAddInvalidateRect> dirtyRectangleSink;
+    Ref<CGetSurface> surfaceLookup;
+    Ref<CErrorMessage> errorReporter;  // made first by start-up, released late by the teardown
+  };
+
+  // The script's frame switches, set through the SYSTEM_ exports at any time.
+  struct Switches {
+    bool sleepWhileInactive = false;
+    bool sleepAboveFrameRate = true;
+    bool readingMessageSkip = false;
+    bool skipFramesWhileMessageSkip = true;
+    bool frameSkipSuppressed = false;
+  };
+
+  // The frame pacer: the measuring window, the adaptive sleep and the message-skip counter.
+  struct Pacing {
+    std::int32_t framesInWindow = 0;
+    std::uint32_t windowStartTime = 0;
+    std::uint32_t adaptiveSleep = 0;
+    std::int32_t skipCounter = 0;
+    std::int32_t skipInterval = 10;  // one frame in this many is drawn while messages are skipped
+  };
+
+  // Memory figures the diagnostics exports answer.
+  struct Diagnostics {
+    std::int32_t currentProcessMemory = 0;  // MiB, sampled after each drawn frame in debug mode
+    std::int32_t peakProcessMemory = 0;
+    std::uint32_t peakVideoMemoryUsed = 0;
+  };
+
   std::int32_t referenceCount = 1;
-  std::uint32_t hostProcessId = 0xFFFFFFFFu;
-  IHostKernel* hostKernel = nullptr;
-  IMainSurface* mainSurface = nullptr;  // a kernel service: borrowed; the engine core keeps its own reference
-  Ref<IKOVFileManager> archiveManager;
-  Ref<IKOVFile> cgArchiveFile;
-  Ref<IDecodeCG> imageDecoder;
-  Ref<IImageEncoder> imageEncoder;
-  Ref<IGraph3> rasterOperations;
-  Ref<ISurfaceFactory> surfaceFactory;
-  IInputDevice2* inputDevice = nullptr;
-  ITimer* timer = nullptr;
-  IWinMsg* windowMessages = nullptr;
-  IDrawPluginDrawer* drawPluginDrawer = nullptr;
-  Ref<IDrawPluginManager> drawPluginManager;
-  IDrawPluginUpdater* drawPluginUpdater = nullptr;
-  IMouseWheel* mouseWheel = nullptr;
-  IMsgBox* messageBox = nullptr;
-  IShutdown* shutdown = nullptr;
-  IVM* vm = nullptr;
-  IVMDebugger* vmDebugger = nullptr;
-  IVMNameTable* vmNameTable = nullptr;
-  IVMCallStack* vmCallStack = nullptr;
-  IVMGameMsg* gameMessages = nullptr;
-  Ref<IVideoMemoryInfo> videoMemory;
-  Ref<IKeyState> keyState;
-  IResetState* resetState = nullptr;
-  std::unique_ptr<CVelmEngine> engineCore;
-  CAddInvalidateRect* dirtyRectangleSink = nullptr;  // one reference
-  CGetSurface* surfaceLookup = nullptr;              // one reference
-  CErrorMessage* errorReporter = nullptr;            // one reference, released by the teardown
-  bool debugMode = false;
-  std::int32_t framesInWindow = 0;
-  std::uint32_t windowStartTime = 0;
-  bool sleepWhileInactive = false;
-  bool sleepAboveFrameRate = true;
-  std::uint32_t adaptiveSleep = 0;
-  bool readingMessageSkip = false;
-  bool skipFramesWhileMessageSkip = true;
-  bool frameSkipSuppressed = false;
-  std::int32_t skipCounter = 0;
-  std::int32_t skipInterval = 10;
-  std::int32_t currentProcessMemory = 0;
-  std::int32_t peakProcessMemory = 0;
-  std::uint32_t peakVideoMemoryUsed = 0;
-
-  // Texts taken from the host at start-up for file paths.
-  std::string gameName;    // as the host gives it, extension included
-  std::string baseName;    // without its last extension
-  std::string pathPrefix;  // placed before every file name built from the game name
-
- // Whether the engine object has been handed to the host's callback service (at most once).
+  Binding binding;
+  LibraryObjects objects;
+  Switches switches;
+  Pacing pacing;
+  Diagnostics diagnostics;
+  // Whether the engine object has been handed to the host's callback service (at most once).
   bool callbackRegistered = false;
 
  private:

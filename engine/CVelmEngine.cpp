@@ -1,9 +1,9 @@
 #include "engine/CVelmEngine.h"
 
-#include "host/FixedTexts.h"
 #include "engine/GameName.h"
 #include "image/CKOVFileDummy.h"
 #include "platform/Modules.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

@@ -18,9 +18,8 @@ TAMBLET_EXPORT IInterface* GetInterface(const InterfaceId* id) {
   return guardedExport<IInterface*>(nullptr, [&]() -> IInterface* {
     if (!id) return nullptr;
     CVELM& engine = CVELM::instance();
-    if (*id == kIID_IVelmErrorMessage && engine.errorReporter) {
-      engine.errorReporter->AddRef();
-      return engine.errorReporter;
+    if (*id == kIID_IVelmErrorMessage && engine.objects.errorReporter) {
+      return Ref<CErrorMessage>(engine.objects.errorReporter).detach();
     }
     return nullptr;
   });
@@ -31,8 +30,8 @@ TAMBLET_EXPORT void Error(IString* text) {
   guardedExport([&] {
     const std::string message = stringArgument(text);
     CVELM& engine = CVELM::instance();
-    if (engine.isInitialised() && engine.errorReporter) {
-      engine.errorReporter->reportLiteral(message.c_str());
+    if (engine.isInitialised() && engine.objects.errorReporter) {
+      engine.objects.errorReporter->reportLiteral(message.c_str());
     } else {
       platform::debugOutput((message + "\n").c_str());
     }
@@ -42,13 +41,13 @@ TAMBLET_EXPORT void Error(IString* text) {
 TAMBLET_EXPORT std::int32_t GetScreenWidth() {
   return guardedExport<std::int32_t>(0, [] {
     CVELM& engine = CVELM::instance();
-    return engine.isInitialised() && engine.mainSurface ? engine.mainSurface->GetWidth() : 0;
+    return engine.isInitialised() && engine.binding.mainSurface ? engine.binding.mainSurface->GetWidth() : 0;
   });
 }
 
 TAMBLET_EXPORT std::int32_t GetScreenHeight() {
   return guardedExport<std::int32_t>(0, [] {
     CVELM& engine = CVELM::instance();
-    return engine.isInitialised() && engine.mainSurface ? engine.mainSurface->GetHeight() : 0;
+    return engine.isInitialised() && engine.binding.mainSurface ? engine.binding.mainSurface->GetHeight() : 0;
   });
 }

@@ -19,69 +19,69 @@ constexpr std::uint32_t kInactiveSleepMs = 50;
 
 }  // namespace
 
-std::uint32_t CVELM::timerNow() const { return timer ? timer->GetTime() : platform::tickCount(); }
+std::uint32_t CVELM::timerNow() const { return binding.timer ? binding.timer->GetTime() : platform::tickCount(); }
 
 bool CVELM::skipThisFrame() {
-  if (frameSkipSuppressed || !skipFramesWhileMessageSkip) return false;
-  const bool controlDown = keyState && keyState->IsKeyDown(kControlKey);
-  if (!readingMessageSkip && !controlDown) return false;
-  if (++skipCounter < skipInterval) return true;
-  skipCounter = 0;
+  if (switches.frameSkipSuppressed || !switches.skipFramesWhileMessageSkip) return false;
+  const bool controlDown = binding.keyState && binding.keyState->IsKeyDown(kControlKey);
+  if (!switches.readingMessageSkip && !controlDown) return false;
+  if (++pacing.skipCounter < pacing.skipInterval) return true;
+  pacing.skipCounter = 0;
   return false;
 }
 
 void CVELM::paceAfterFrame() {
-  if (debugMode) {
+  if (binding.debugMode) {
     const auto current = static_cast<std::int32_t>(std::min<std::uint64_t>(platform::processWorkingSetBytes() >> 20,
                                                                            0x7FFFFFFF));
-    currentProcessMemory = current;
-    peakProcessMemory = std::max(peakProcessMemory, current);
+    diagnostics.currentProcessMemory = current;
+    diagnostics.peakProcessMemory = std::max(diagnostics.peakProcessMemory, current);
   }
-  if (sleepWhileInactive && platform::activeWindowOwnerProcessId() != hostProcessId)
+  if (switches.sleepWhileInactive && platform::activeWindowOwnerProcessId() != binding.hostProcessId)
     platform::sleepMilliseconds(kInactiveSleepMs);
-  if (sleepAboveFrameRate) {
+  if (switches.sleepAboveFrameRate) {
     const std::uint32_t now = timerNow();
-    if (now - windowStartTime < kPacingWindowMs) {
-      platform::sleepMilliseconds(adaptiveSleep);
+    if (now - pacing.windowStartTime < kPacingWindowMs) {
+      platform::sleepMilliseconds(pacing.adaptiveSleep);
     } else {
       // The window always counts as 3000 ms, whatever really passed.
-      const std::int64_t fps = static_cast<std::int64_t>(framesInWindow) * 1000 / kPacingWindowMs;
+      const std::int64_t fps = static_cast<std::int64_t>(pacing.framesInWindow) * 1000 / kPacingWindowMs;
       if (fps > 90) {
-        ++adaptiveSleep;
-      } else if (fps < 60 && adaptiveSleep > 0) {
-        --adaptiveSleep;
+        ++pacing.adaptiveSleep;
+      } else if (fps < 60 && pacing.adaptiveSleep > 0) {
+        --pacing.adaptiveSleep;
       }
-      platform::sleepMilliseconds(adaptiveSleep);
-      framesInWindow = 0;
-      windowStartTime = now;
+      platform::sleepMilliseconds(pacing.adaptiveSleep);
+      pacing.framesInWindow = 0;
+      pacing.windowStartTime = now;
     }
   }
   platform::sleepMilliseconds(1);
 }
 
 bool CVELM::update() {
-  CVelmEngine* engineCore = core();
-  if (!engineCore) return false;
-  ++framesInWindow;
+  CVelmEngine* runningCore = core();
+  if (!runningCore) return false;
+  ++pacing.framesInWindow;
   if (skipThisFrame()) {
-    framesInWindow = 0;
-    windowStartTime = timerNow();
-    engineCore->fps.countFrame();
+    pacing.framesInWindow = 0;
+    pacing.windowStartTime = timerNow();
+    runningCore->fps.countFrame();
     return true;
   }
-  drawPluginUpdater->Advance();
-  if (!engineCore->drawFrame()) return false;
+  binding.drawPluginUpdater->Advance();
+  if (!runningCore->drawFrame()) return false;
   paceAfterFrame();
   return true;
 }
 
 bool CVELM::transitionUpdate(float progress) {
-  CVelmEngine* engineCore = core();
-  if (!engineCore) return false;
-  ++framesInWindow;
-  drawPluginUpdater->Advance();
-  engineCore->fps.countFrame();
-  if (!engineCore->view.updateTransition(progress)) {
+  CVelmEngine* runningCore = core();
+  if (!runningCore) return false;
+  ++pacing.framesInWindow;
+  binding.drawPluginUpdater->Advance();
+  runningCore->fps.countFrame();
+  if (!runningCore->view.updateTransition(progress)) {
     report(FixedText::kTransitionUpdateFailed);
     return false;
   }

@@ -10,7 +10,8 @@
 #include "engine/Exports.h"
 #include "engine/HostBinding.h"
 #include "platform/Files.h"
-#include "platform/TextFormatter.h"
+#include "report/TextFormatter.h"
+#include "sprite/MatchingSurface.h"
 
 using namespace tamblet;
 
@@ -97,15 +98,6 @@ void rotateRows(ISurface* surface, Span xs, Span ys, std::int32_t turn) {
   }
 }
 
-// A surface of the same kind as `source` (pixels and/or alpha map), or null for a source with neither.
-ISurface* makeMatchingSurface(ISurfaceFactory* factory, ISurface* source, std::int32_t width, std::int32_t height) {
-  const bool pixels = source->HasPixel(), alpha = source->HasAMap();
-  if (pixels && alpha) return factory->Create(width, height, source->GetBpp());
-  if (pixels) return factory->CreatePixelOnly(width, height, source->GetBpp());
-  if (alpha) return factory->CreateAMapOnly(width, height);
-  return nullptr;
-}
-
 }  // namespace
 
 // ---- Giving sprites images ----
@@ -148,7 +140,7 @@ TAMBLET_EXPORT std::int32_t SP_SetCutCG(std::int32_t nSP, std::int32_t nCG, std:
     if (w < 1 || h < 1) return 0;
     const auto cutWidth = static_cast<std::int32_t>(w), cutHeight = static_cast<std::int32_t>(h);
     Ref<ISurface> target =
-        Ref<ISurface>::adopt(makeMatchingSurface(core->surfaceFactory.get(), source.get(), cutWidth, cutHeight));
+        makeMatchingSurface(*core->surfaceFactory, *source, cutWidth, cutHeight, source->GetBpp());
     if (!target) return 0;
     core->rasterOperations->Copy(target.get(), 0, 0, source.get(), static_cast<std::int32_t>(left),
                                  static_cast<std::int32_t>(top), cutWidth, cutHeight);
@@ -175,7 +167,7 @@ TAMBLET_EXPORT std::int32_t SP_SaveCG(std::int32_t nSP, IString* fileName) {
   return guardedExport<std::int32_t>(0, [&] {
     CVelmEngine* core = engine().core();
     if (!core) return 0;
-    Ref<IImageEncoder>& encoder = engine().imageEncoder;
+    Ref<IImageEncoder>& encoder = engine().binding.imageEncoder;
     if (!encoder) encoder = bindModule<IImageEncoder>(kModuleImageEncoder, kIID_IImageEncoder);
     if (!encoder) return 0;  // asked again by the next call
     const char* text = fileName ? fileName->GetText() : nullptr;
@@ -226,7 +218,7 @@ TAMBLET_EXPORT std::int32_t CG_GetMetrics(std::int32_t nCG, IVMStruct* metrics) 
     for (std::int32_t member = 0; member < kMetricCount; ++member) {
       if (metrics->GetMemberType(member) != kVMTypeInt) {
         char message[kMetricsMessageSize];
-        platform::formatText(message, sizeof message, fixedText(FixedText::kCgMetricsBadMemberType), member);
+        report::formatText(message, sizeof message, fixedText(FixedText::kCgMetricsBadMemberType), member);
         engine().reportLiteral(message);
         return 0;
       }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 namespace {

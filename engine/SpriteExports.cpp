@@ -10,6 +10,7 @@
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "sprite/DrawOrder.h"
+#include "sprite/MatchingSurface.h"
 #include "sprite/PixelQueries.h"
 
 using namespace tamblet;
@@ -130,15 +131,12 @@ TAMBLET_EXPORT std::int32_t SP_CreateCopy(std::int32_t nDest, std::int32_t nSrc)
     if (!source || !source->surface) return 0;
     CVelmEngine& core = *engine().core();
     ISurface* from = source->surface.get();
-    const std::int32_t width = from->GetWidth(), height = from->GetHeight(), depth = from->GetBpp();
-    const bool pixels = from->HasPixel(), alpha = from->HasAMap();
-    if (!pixels && !alpha) return 0;
+    const std::int32_t width = from->GetWidth(), height = from->GetHeight();
+    if (!from->HasPixel() && !from->HasAMap()) return 0;
     return boolResult(setNewSurface(nDest, [&]() -> ISurface* {
-      ISurface* copy = pixels && alpha ? core.surfaceFactory->Create(width, height, depth)
-                       : pixels        ? core.surfaceFactory->CreatePixelOnly(width, height, depth)
-                                       : core.surfaceFactory->CreateAMapOnly(width, height);
-      if (copy) core.rasterOperations->Copy(copy, 0, 0, from, 0, 0, width, height);
-      return copy;
+      Ref<ISurface> copy = makeMatchingSurface(*core.surfaceFactory, *from, width, height, from->GetBpp());
+      if (copy) core.rasterOperations->Copy(copy.get(), 0, 0, from, 0, 0, width, height);
+      return copy.detach();
     }));
   });
 }

@@ -15,8 +15,8 @@
 #include "image/CKOVFileDummy.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
-#include "platform/MessageBoxReporter.h"
 #include "platform/Window.h"
+#include "report/MessageBoxReporter.h"
 
 namespace tamblet {
 namespace {
@@ -40,143 +40,150 @@ void noteMissing(bool present, FixedText line, std::string& failures) {
 
 bool CVELM::startUp(IHostKernel* kernel, std::uint32_t cacheBytes) {
   // 1. The error reporter, without interfaces yet: reports go to the debugger and a message box.
-  errorReporter = CErrorMessage::create();
-  if (!errorReporter || !kernel) return false;
-  hostKernel = kernel;
+  objects.errorReporter = Ref<CErrorMessage>::adopt(CErrorMessage::create());
+  if (!objects.errorReporter || !kernel) return false;
+  binding.hostKernel = kernel;
   std::string failures;
 
   // 2-3. Host modules.
-  archiveManager = bindModule<IKOVFileManager>(kModuleKOVLoader, kIID_IKOVFileManager);
-  imageDecoder = bindModule<IDecodeCG>(kModuleImageDecoder, kIID_IDecodeCG);
-  rasterOperations = bindModule<IGraph3>(kModuleRasterLib, kIID_IGraph3);
-  surfaceFactory = bindModule<ISurfaceFactory>(kModulePixmapMaker, kIID_ISurfaceFactory);
-  drawPluginManager = bindModule<IDrawPluginManager>(kModuleRenderHub, kIID_IDrawPluginManager);
-  noteMissing(bool(archiveManager), FixedText::kKovFileManagerMissing, failures);
-  noteMissing(bool(imageDecoder), FixedText::kDecodeCgMissing, failures);
-  noteMissing(bool(rasterOperations), FixedText::kGraph3Missing, failures);
-  noteMissing(bool(surfaceFactory), FixedText::kSurfaceFactoryMissing, failures);
-  noteMissing(bool(drawPluginManager), FixedText::kDrawPluginManagerMissing, failures);
+  binding.archiveManager = bindModule<IKOVFileManager>(kModuleKOVLoader, kIID_IKOVFileManager);
+  binding.imageDecoder = bindModule<IDecodeCG>(kModuleImageDecoder, kIID_IDecodeCG);
+  binding.rasterOperations = bindModule<IGraph3>(kModuleRasterLib, kIID_IGraph3);
+  binding.surfaceFactory = bindModule<ISurfaceFactory>(kModulePixmapMaker, kIID_ISurfaceFactory);
+  binding.drawPluginManager = bindModule<IDrawPluginManager>(kModuleRenderHub, kIID_IDrawPluginManager);
+  noteMissing(bool(binding.archiveManager), FixedText::kKovFileManagerMissing, failures);
+  noteMissing(bool(binding.imageDecoder), FixedText::kDecodeCgMissing, failures);
+  noteMissing(bool(binding.rasterOperations), FixedText::kGraph3Missing, failures);
+  noteMissing(bool(binding.surfaceFactory), FixedText::kSurfaceFactoryMissing, failures);
+  noteMissing(bool(binding.drawPluginManager), FixedText::kDrawPluginManagerMissing, failures);
   if (!failures.empty()) return report(FixedText::kInitModulesFailed, failures.c_str()), false;
 
   // 4. The engine core.
-  engineCore.reset(new (std::nothrow) CVelmEngine());
-  if (!engineCore) return false;
+  objects.engineCore.reset(new (std::nothrow) CVelmEngine());
+  if (!objects.engineCore) return false;
 
   // 5-9. Kernel services; the first group's absence is judged together in step 9.
-  mainSurface = kernelService<IMainSurface>(kernel, kIID_IMainSurface);
-  inputDevice = kernelService<IInputDevice2>(kernel, kIID_IInputDevice2);
-  timer = kernelService<ITimer>(kernel, kIID_ITimer);
-  mouseWheel = kernelService<IMouseWheel>(kernel, kIID_IMouseWheel);
-  windowMessages = kernelService<IWinMsg>(kernel, kIID_IWinMsg);
-  messageBox = kernelService<IMsgBox>(kernel, kIID_IMsgBox);
-  shutdown = kernelService<IShutdown>(kernel, kIID_IShutdown);
-  vm = kernelService<IVM>(kernel, kIID_IVM);
+  binding.mainSurface = kernelService<IMainSurface>(kernel, kIID_IMainSurface);
+  binding.inputDevice = kernelService<IInputDevice2>(kernel, kIID_IInputDevice2);
+  binding.timer = kernelService<ITimer>(kernel, kIID_ITimer);
+  binding.mouseWheel = kernelService<IMouseWheel>(kernel, kIID_IMouseWheel);
+  binding.windowMessages = kernelService<IWinMsg>(kernel, kIID_IWinMsg);
+  binding.messageBox = kernelService<IMsgBox>(kernel, kIID_IMsgBox);
+  binding.shutdown = kernelService<IShutdown>(kernel, kIID_IShutdown);
+  binding.vm = kernelService<IVM>(kernel, kIID_IVM);
 
   auto* window = kernelService<IHostWindow>(kernel, kIID_IHostWindow);
   if (!window) return false;
-  hostProcessId = platform::kNoProcess;
-  hostProcessId = platform::windowOwnerProcessId(window->GetWindow());
+  binding.hostProcessId = platform::kNoProcess;
+  binding.hostProcessId = platform::windowOwnerProcessId(window->GetWindow());
 
-  keyState = Ref<IKeyState>::adopt(kernelService<IKeyState>(kernel, kIID_IKeyState));
-  if (!keyState) return false;
-  resetState = kernelService<IResetState>(kernel, kIID_IResetState);
-  if (!resetState) return false;
+  binding.keyState = Ref<IKeyState>::adopt(kernelService<IKeyState>(kernel, kIID_IKeyState));
+  if (!binding.keyState) return false;
+  binding.resetState = kernelService<IResetState>(kernel, kIID_IResetState);
+  if (!binding.resetState) return false;
   auto* gameInfo = kernelService<IGameInfo>(kernel, kIID_IGameInfo);
   if (!gameInfo) return false;
   const char* gameNameText = gameInfo->GetGameName();
-  gameName = gameNameText ? gameNameText : "";
-  baseName = baseNameOf(gameNameText);
-  videoMemory = Ref<IVideoMemoryInfo>::adopt(kernelService<IVideoMemoryInfo>(kernel, kIID_IVideoMemoryInfo));
-  if (!videoMemory) return false;
+  binding.gameName = gameNameText ? gameNameText : "";
+  binding.baseName = baseNameOf(gameNameText);
+  binding.videoMemory = Ref<IVideoMemoryInfo>::adopt(kernelService<IVideoMemoryInfo>(kernel, kIID_IVideoMemoryInfo));
+  if (!binding.videoMemory) return false;
   auto* gamePath = kernelService<IGamePath>(kernel, kIID_IGamePath);
   if (!gamePath) return false;
   const char* prefix = gamePath->GetPathPrefix();
-  pathPrefix = prefix ? prefix : "";
+  binding.pathPrefix = prefix ? prefix : "";
 
-  noteMissing(mainSurface != nullptr, FixedText::kMainSurfaceMissing, failures);
-  noteMissing(inputDevice != nullptr, FixedText::kInputDevice2Missing, failures);
-  noteMissing(timer != nullptr, FixedText::kTimerMissing, failures);
-  noteMissing(mouseWheel != nullptr, FixedText::kMouseWheelMissing, failures);
-  noteMissing(windowMessages != nullptr, FixedText::kWinMsgMissing, failures);
-  noteMissing(messageBox != nullptr, FixedText::kMsgBoxMissing, failures);
-  noteMissing(shutdown != nullptr, FixedText::kShutdownMissing, failures);
-  noteMissing(vm != nullptr, FixedText::kVmMissing, failures);
+  noteMissing(binding.mainSurface != nullptr, FixedText::kMainSurfaceMissing, failures);
+  noteMissing(binding.inputDevice != nullptr, FixedText::kInputDevice2Missing, failures);
+  noteMissing(binding.timer != nullptr, FixedText::kTimerMissing, failures);
+  noteMissing(binding.mouseWheel != nullptr, FixedText::kMouseWheelMissing, failures);
+  noteMissing(binding.windowMessages != nullptr, FixedText::kWinMsgMissing, failures);
+  noteMissing(binding.messageBox != nullptr, FixedText::kMsgBoxMissing, failures);
+  noteMissing(binding.shutdown != nullptr, FixedText::kShutdownMissing, failures);
+  noteMissing(binding.vm != nullptr, FixedText::kVmMissing, failures);
   if (!failures.empty()) return report(FixedText::kInitHostKernelFailed, failures.c_str()), false;
 
   // 10. Debug mode, when the host tells.
   auto* debugModeService = kernelService<IDebugMode>(kernel, kIID_IDebugMode);
-  debugMode = debugModeService && debugModeService->IsDebugMode();
+  binding.debugMode = debugModeService && debugModeService->IsDebugMode();
 
   // 11. The CG archive file, or a stand-in in which every lookup fails.
-  cgArchiveFile = Ref<IKOVFile>::adopt(archiveManager->GetFile(0));
-  if (!cgArchiveFile) cgArchiveFile = Ref<IKOVFile>::adopt(CKOVFileDummy::create(fixedText(FixedText::kDummyArchiveName)));
-  if (!cgArchiveFile) return false;
+  binding.cgArchiveFile = Ref<IKOVFile>::adopt(binding.archiveManager->GetFile(0));
+  if (!binding.cgArchiveFile)
+    binding.cgArchiveFile = Ref<IKOVFile>::adopt(CKOVFileDummy::create(fixedText(FixedText::kDummyArchiveName)));
+  if (!binding.cgArchiveFile) return false;
 
   // 12. The packed archive beside the game, when there is one.
-  const std::string packedPath = pathPrefix + baseName + fixedText(FixedText::kPackedArchiveFileName);
+  const std::string packedPath = binding.pathPrefix + binding.baseName + fixedText(FixedText::kPackedArchiveFileName);
   if (platform::isRegularFile(packedPath)) {
     Ref<IPackedArchive> packed = bindModule<IPackedArchive>(kModuleZEPLoader, kIID_IPackedArchive);
     if (!packed) return false;
     if (!packed->Open(packedPath.c_str())) {
-      platform::reportMessageBox(fixedText(FixedText::kPackedArchiveOpenFailed), packedPath.c_str());
+      report::reportMessageBox(fixedText(FixedText::kPackedArchiveOpenFailed), packedPath.c_str());
     } else {
-      if (!debugMode && !packed->IsRebuilt())
-        platform::reportMessageBox(fixedText(FixedText::kPackedArchiveNotRebuilt), packedPath.c_str());
-      engineCore->setPackedArchive(std::move(packed));
+      if (!binding.debugMode && !packed->IsRebuilt())
+        report::reportMessageBox(fixedText(FixedText::kPackedArchiveNotRebuilt), packedPath.c_str());
+      objects.engineCore->setPackedArchive(std::move(packed));
     }
   }
 
   // 13. The library objects the host is given.
-  dirtyRectangleSink = CAddInvalidateRect::create();
-  surfaceLookup = CGetSurface::create(engineCore.get(), errorReporter);
-  if (!dirtyRectangleSink || !surfaceLookup) return false;
+  objects.dirtyRectangleSink = Ref<CAddInvalidateRect>::adopt(CAddInvalidateRect::create());
+  objects.surfaceLookup =
+      Ref<CGetSurface>::adopt(CGetSurface::create(objects.engineCore.get(), objects.errorReporter.get()));
+  if (!objects.dirtyRectangleSink || !objects.surfaceLookup) return false;
 
   // 14. VM services; only the game messages are required.
-  vmDebugger = vmService<IVMDebugger>(vm, kIID_IVMDebugger);
-  vmNameTable = vmService<IVMNameTable>(vm, kIID_IVMNameTable);
-  vmCallStack = vmService<IVMCallStack>(vm, kIID_IVMCallStack);
-  gameMessages = vmService<IVMGameMsg>(vm, kIID_IVMGameMsg);
-  noteMissing(gameMessages != nullptr, FixedText::kVmGameMsgMissing, failures);
+  binding.vmDebugger = vmService<IVMDebugger>(binding.vm, kIID_IVMDebugger);
+  binding.vmNameTable = vmService<IVMNameTable>(binding.vm, kIID_IVMNameTable);
+  binding.vmCallStack = vmService<IVMCallStack>(binding.vm, kIID_IVMCallStack);
+  binding.gameMessages = vmService<IVMGameMsg>(binding.vm, kIID_IVMGameMsg);
+  noteMissing(binding.gameMessages != nullptr, FixedText::kVmGameMsgMissing, failures);
   if (!failures.empty()) return report(FixedText::kInitVmServicesFailed, failures.c_str()), false;
 
   // 15. The draw-plugin manager's sub-interfaces.
-  drawPluginUpdater = static_cast<IDrawPluginUpdater*>(drawPluginManager->GetSubInterface(&kIID_IDrawPluginUpdater));
-  if (!drawPluginUpdater) return report(FixedText::kDrawPluginUpdaterMissing), false;
-  drawPluginDrawer = static_cast<IDrawPluginDrawer*>(drawPluginManager->GetSubInterface(&kIID_IDrawPluginDrawer));
-  if (!drawPluginDrawer) return report(FixedText::kDrawPluginDrawerMissing), false;
+  binding.drawPluginUpdater =
+      static_cast<IDrawPluginUpdater*>(binding.drawPluginManager->GetSubInterface(&kIID_IDrawPluginUpdater));
+  if (!binding.drawPluginUpdater) return report(FixedText::kDrawPluginUpdaterMissing), false;
+  binding.drawPluginDrawer =
+      static_cast<IDrawPluginDrawer*>(binding.drawPluginManager->GetSubInterface(&kIID_IDrawPluginDrawer));
+  if (!binding.drawPluginDrawer) return report(FixedText::kDrawPluginDrawerMissing), false;
 
   // 16. From here on reports go to the script VM.
-  errorReporter->SetInterfaces(vm, messageBox, shutdown, vmDebugger, vmNameTable, vmCallStack);
+  objects.errorReporter->SetInterfaces(binding.vm, binding.messageBox, binding.shutdown, binding.vmDebugger,
+                                       binding.vmNameTable, binding.vmCallStack);
 
   // 17. The engine core's start-up, then the raster library's; both always run.
   CVelmEngine::StartUpServices services;
-  services.mainSurface = mainSurface;
-  services.cgArchiveFile = cgArchiveFile.get();
-  services.imageDecoder = imageDecoder.get();
-  services.rasterOperations = rasterOperations.get();
-  services.surfaceFactory = surfaceFactory.get();
-  services.drawPluginDrawer = drawPluginDrawer;
-  services.timer = timer;
+  services.mainSurface = binding.mainSurface;
+  services.cgArchiveFile = binding.cgArchiveFile.get();
+  services.imageDecoder = binding.imageDecoder.get();
+  services.rasterOperations = binding.rasterOperations.get();
+  services.surfaceFactory = binding.surfaceFactory.get();
+  services.drawPluginDrawer = binding.drawPluginDrawer;
+  services.timer = binding.timer;
   services.cacheBytes = cacheBytes;
-  services.debugMode = debugMode;
-  services.gameName = gameName.c_str();
-  const bool coreStarted = engineCore->startUp(services);
-  const bool rasterStarted = rasterOperations->Initialize();
+  services.debugMode = binding.debugMode;
+  services.gameName = binding.gameName.c_str();
+  const bool coreStarted = objects.engineCore->startUp(services);
+  const bool rasterStarted = binding.rasterOperations->Initialize();
   noteMissing(coreStarted, FixedText::kEngineCoreInitFailed, failures);
   noteMissing(rasterStarted, FixedText::kGraph2InitFailed, failures);
   if (!failures.empty()) return report(FixedText::kInitStartupFailed, failures.c_str()), false;
 
   // 18. Register the surface lookup (twice) and the dirty-rectangle sink with the host.
-  drawPluginManager->Register(&kIID_IChangeNumToISurface, static_cast<IChangeNumToISurface2*>(surfaceLookup));
-  drawPluginManager->Register(&kIID_IChangeNumToISurface2, static_cast<IChangeNumToISurface2*>(surfaceLookup));
-  drawPluginManager->Register(&kIID_IAddInvalidateRect, static_cast<IAddInvalidateRect*>(dirtyRectangleSink));
+  auto* lookup = static_cast<IChangeNumToISurface2*>(objects.surfaceLookup.get());
+  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface, lookup);
+  binding.drawPluginManager->Register(&kIID_IChangeNumToISurface2, lookup);
+  binding.drawPluginManager->Register(&kIID_IAddInvalidateRect,
+                                      static_cast<IAddInvalidateRect*>(objects.dirtyRectangleSink.get()));
 
   // 19. The compositor writes 32-bit pixels only.
-  if (mainSurface->GetBpp() != 32) return report(FixedText::kMainSurfaceNot32bpp), false;
+  if (binding.mainSurface->GetBpp() != 32) return report(FixedText::kMainSurfaceNot32bpp), false;
 
   // 20. Reset the frame pacer.
-  framesInWindow = 0;
-  windowStartTime = timer->GetTime();
+  pacing.framesInWindow = 0;
+  pacing.windowStartTime = binding.timer->GetTime();
   return true;
 }
 

@@ -50,6 +50,16 @@ class Ref {
 
   void swap(Ref& other) noexcept { std::swap(object_, other.object_); }
 
+  // True unless this holder is the object's only one. The object is asked by taking a reference
+  // and giving it back: AddRef answers the new count, 2 for this holder plus the probe. Any other
+  // answer (a count the object got wrong included) counts as shared, so a writer copies first.
+  bool isShared() const {
+    if (!object_) return false;
+    const auto count = object_->AddRef();
+    object_->Release();
+    return count != 2;
+  }
+
   T* get() const { return object_; }
   T* operator->() const { return object_; }
   T& operator*() const { return *object_; }

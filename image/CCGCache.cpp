@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "host/FixedTexts.h"
-#include "platform/MessageBoxReporter.h"
+#include "report/FixedTexts.h"
+#include "report/MessageBoxReporter.h"
 
 namespace tamblet {
 
@@ -12,7 +12,7 @@ CCGCache* CCGCache::create(ISurfaceFactory* factory, IGraph3* raster, std::uint3
 }
 
 CCGCache::~CCGCache() {
-  for (Entry& entry : entries_) entry.surface->Release();  // front to back
+  while (!entries_.empty()) entries_.pop_front();  // releases front (most recent) to back
 }
 
 std::int32_t CCGCache::AddRef() {
@@ -41,26 +41,24 @@ ISurface* CCGCache::Find(std::int32_t cg) noexcept {
   ++hits_;
   const EntryList::iterator entry = found->second;
   if (entry != entries_.begin()) entries_.splice(entries_.begin(), entries_, entry);  // iterators stay valid
-  entry->surface->AddRef();
-  return entry->surface;
+  return Ref<ISurface>(entry->surface).detach();
 }
 
 void CCGCache::Register(std::int32_t cg, ISurface* surface) noexcept {
   if (!surface) return;
   if (index_.contains(cg)) {
-    platform::reportMessageBox("%s", fixedText(FixedText::kCgCacheAlreadyRegistered));
+    report::reportMessageBox("%s", fixedText(FixedText::kCgCacheAlreadyRegistered));
     return;
   }
   try {
     const std::uint32_t size = entrySize(surface);
-    entries_.push_front({cg, surface, size});
+    entries_.push_front({cg, Ref<ISurface>::retain(surface), size});
     try {
       index_.emplace(cg, entries_.begin());
     } catch (...) {
       entries_.pop_front();
       throw;
     }
-    surface->AddRef();
     usedBytes_ += size;
   } catch (...) {
     return;  // out of memory: the surface is simply not cached
@@ -72,9 +70,7 @@ void CCGCache::evictBack() noexcept {
   Entry& back = entries_.back();
   usedBytes_ -= back.size;
   index_.erase(back.cg);
-  ISurface* surface = back.surface;
-  entries_.pop_back();
-  surface->Release();
+  entries_.pop_back();  // releases the cache's reference
   ++evictions_;
 }
 

@@ -10,6 +10,7 @@
 
 #include "host/IInterface.h"
 #include "host/Modules.h"
+#include "host/Ref.h"
 #include "host/Surface.h"
 
 namespace tamblet {
@@ -58,7 +59,7 @@ class CCGCache final : public IInterface {
  private:
   struct Entry {
     std::int32_t cg;
-    ISurface* surface;   // one reference, the cache's
+    Ref<ISurface> surface;  // the cache's reference
     std::uint32_t size;  // entrySize when added
   };
   using EntryList = std::list<Entry>;

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "host/FixedTexts.h"
 #include "host/Ref.h"
 #include "platform/Files.h"
-#include "platform/TextFormatter.h"
+#include "report/FixedTexts.h"
+#include "report/TextFormatter.h"
 
 namespace tamblet {
 namespace {
@@ -15,13 +15,13 @@ constexpr FixedText kExtensions[] = {FixedText::kExtensionBmp, FixedText::kExten
 
 std::string looseName(std::int32_t cg, FixedText extension) {
   char name[64];
-  platform::formatText(name, sizeof name, fixedText(FixedText::kLooseCgNameFormat), cg, fixedText(extension));
+  report::formatText(name, sizeof name, fixedText(FixedText::kLooseCgNameFormat), cg, fixedText(extension));
   return name;
 }
 
 std::string alphaName(std::int32_t cg) {
   char name[64];
-  platform::formatText(name, sizeof name, fixedText(FixedText::kLooseAlphaNameFormat), cg);
+  report::formatText(name, sizeof name, fixedText(FixedText::kLooseAlphaNameFormat), cg);
   return name;
 }
 
@@ -38,16 +38,13 @@ bool mergeable(ISurface* colour, ISurface* alpha) {
 // A new 32-bit surface with the colour image's B, G, R and the alpha image's byte 3.
 ISurface* merge(ISurface* colour, ISurface* alpha, ISurfaceFactory* factory) {
   const std::int32_t width = colour->GetWidth(), height = colour->GetHeight();
-  ISurface* merged = factory->Create(width, height, 32);
+  Ref<ISurface> merged = Ref<ISurface>::adopt(factory->Create(width, height, 32));
   if (!merged) return nullptr;
   for (std::int32_t y = 0; y < height; ++y) {
     const std::uint8_t* from = colour->GetPixelAddress(0, y);
     const std::uint8_t* alphaFrom = alpha->GetPixelAddress(0, y);
     std::uint8_t* to = merged->GetPixelAddress(0, y);
-    if (!from || !alphaFrom || !to) {
-      merged->Release();
-      return nullptr;
-    }
+    if (!from || !alphaFrom || !to) return nullptr;
     for (std::int32_t x = 0; x < width; ++x, from += 4, alphaFrom += 4, to += 4) {
       to[0] = from[0];
       to[1] = from[1];
@@ -55,7 +52,7 @@ ISurface* merge(ISurface* colour, ISurface* alpha, ISurfaceFactory* factory) {
       to[3] = alphaFrom[3];
     }
   }
-  return merged;
+  return merged.detach();
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "sprite/MatchingSurface.h"
+
 namespace tamblet {
 
 namespace {
@@ -104,12 +106,7 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   SpriteRecord* record = find(number);
   if (!record || !record->surface) return nullptr;
   ISurface* shared = record->surface.get();
-
-  // The count AddRef answers is the number of holders plus the probe itself: 2 means the sprite
-  // is the sole holder and may write in place.
-  const std::int32_t count = shared->AddRef();
-  shared->Release();
-  if (count == 2) return shared;
+  if (!record->surface.isShared()) return shared;  // the sprite is the sole holder: write in place
 
   const bool withPixels = shared->HasPixel();
   const bool withAMap = shared->HasAMap();
@@ -124,9 +121,7 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   if (!factory || !raster) return nullptr;
 
   constexpr std::int32_t kImageBpp = 32;
-  Ref<ISurface> copy = Ref<ISurface>::adopt(withPixels && withAMap ? factory->Create(width, height, kImageBpp)
-                                            : withPixels           ? factory->CreatePixelOnly(width, height, kImageBpp)
-                                                                   : factory->CreateAMapOnly(width, height));
+  Ref<ISurface> copy = makeMatchingSurface(*factory, *shared, width, height, kImageBpp);
   if (!copy) return nullptr;  // the sprite keeps the shared surface
   raster->Copy(copy.get(), 0, 0, shared, 0, 0, width, height);
   record->setSurface(copy.get());  // drops the sprite's reference to the shared surface

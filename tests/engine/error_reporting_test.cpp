@@ -11,8 +11,8 @@
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "host/EngineObjects.h"
-#include "host/FixedTexts.h"
-#include "platform/MessageBoxReporter.h"
+#include "report/FixedTexts.h"
+#include "report/MessageBoxReporter.h"
 #include "tests/engine/CapturingMessageSink.h"
 #include "tests/support/VTable.h"
 
@@ -84,10 +84,11 @@ TEST(EngineObject, SlotsCountReferencesAndStartValuesHold) {
   EXPECT_EQ(callSlot<std::int32_t>(&engine, 0), 2);
   EXPECT_EQ(callSlot<std::int32_t>(&engine, 1), 1);
   EXPECT_FALSE(engine.isInitialised());
-  EXPECT_EQ(engine.hostProcessId, 0xFFFFFFFFu);
-  EXPECT_TRUE(engine.sleepAboveFrameRate && engine.skipFramesWhileMessageSkip);
-  EXPECT_FALSE(engine.sleepWhileInactive || engine.readingMessageSkip || engine.frameSkipSuppressed);
-  EXPECT_EQ(engine.skipInterval, 10);
+  EXPECT_EQ(engine.binding.hostProcessId, 0xFFFFFFFFu);
+  EXPECT_TRUE(engine.switches.sleepAboveFrameRate && engine.switches.skipFramesWhileMessageSkip);
+  EXPECT_FALSE(engine.switches.sleepWhileInactive || engine.switches.readingMessageSkip ||
+               engine.switches.frameSkipSuppressed);
+  EXPECT_EQ(engine.pacing.skipInterval, 10);
 }
 
 class CountedScreen final : public IMainSurface {
@@ -111,9 +112,9 @@ class BoundEngineObject : public ::testing::Test {
  protected:
   void SetUp() override {
     CVELM& engine = CVELM::instance();
-    engine.errorReporter = CErrorMessage::create();
-    engine.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-    engine.mainSurface = &screen;
+    engine.objects.errorReporter = Ref<CErrorMessage>::adopt(CErrorMessage::create());
+    engine.objects.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
+    engine.binding.mainSurface = &screen;
     engine.markInitialised();
   }
   void TearDown() override { CVELM::instance().teardown(); }
@@ -131,7 +132,7 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(sink.texts, (Texts{"100%\n", "%s %d %05d\n", "\n"}));
 
   IInterface* reporter = GetInterface(&kIID_IVelmErrorMessage);
-  ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().errorReporter));
+  ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().objects.errorReporter.get()));
   EXPECT_EQ(reporter->AddRef(), 3);  // the engine's, the one just handed out, this one
   EXPECT_EQ(reporter->Release(), 2);
   EXPECT_EQ(reporter->Release(), 1);
@@ -143,7 +144,7 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(GetScreenHeight(), 720);
   CVELM::instance().teardown();
   EXPECT_EQ(GetScreenWidth(), 0);
-  EXPECT_EQ(CVELM::instance().mainSurface, nullptr);
+  EXPECT_EQ(CVELM::instance().binding.mainSurface, nullptr);
 }
 
 TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
@@ -226,9 +227,9 @@ TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
 
 TEST(MessageBoxReporter, CaptionStyleAndCut) {
   CapturingMessageSink messages;
-  EXPECT_FALSE(platform::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
-  EXPECT_FALSE(platform::reportMessageBox("%s", std::string(20000, 'w').c_str()));
-  EXPECT_FALSE(platform::reportMessageBox(nullptr));
+  EXPECT_FALSE(report::reportMessageBox(fixedText(FixedText::kD3DTextureCreateFailed), 2048, 512));
+  EXPECT_FALSE(report::reportMessageBox("%s", std::string(20000, 'w').c_str()));
+  EXPECT_FALSE(report::reportMessageBox(nullptr));
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[0].text,
             "Direct3D\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83\x82\xCC\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94\x73"

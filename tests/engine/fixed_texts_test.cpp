@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/FixedTexts.h"
-#include "platform/TextFormatter.h"
+#include "report/FixedTexts.h"
+#include "report/TextFormatter.h"
 
 namespace tamblet {
 namespace {
@@ -160,7 +160,7 @@ TEST(FixedTexts, CharactersWithStatedBytes) {
 template <class... Args>
 std::string format(std::size_t capacity, const char* pattern, Args... args) {
   std::vector<char> buffer(capacity + 1, '#');
-  const std::size_t length = platform::formatText(buffer.data(), capacity, pattern, args...);
+  const std::size_t length = report::formatText(buffer.data(), capacity, pattern, args...);
   EXPECT_EQ(buffer[capacity], '#') << "wrote past the capacity";
   EXPECT_EQ(length, std::string(buffer.data()).size());
   return std::string(buffer.data(), length);
@@ -186,18 +186,18 @@ TEST(TextFormatter, ConversionsFlagsWidthsAndLiteralPercent) {
 
 TEST(TextFormatter, CutAtCapacityNeverOverflowsNorEndsInHalfACharacter) {
   const std::string huge(20000, 'a');
-  EXPECT_EQ(format(platform::kReportBufferSize, "%s", huge.c_str()), std::string(16383, 'a'));
-  EXPECT_EQ(format(platform::kReportBufferSize, "<%s>", huge.c_str()), "<" + std::string(16382, 'a'));
+  EXPECT_EQ(format(report::kReportBufferSize, "%s", huge.c_str()), std::string(16383, 'a'));
+  EXPECT_EQ(format(report::kReportBufferSize, "<%s>", huge.c_str()), "<" + std::string(16382, 'a'));
   // Exactly at the boundary: 16,383 bytes fit whole, one more is cut.
-  EXPECT_EQ(format(platform::kReportBufferSize, "%s", huge.substr(0, 16383).c_str()).size(), 16383u);
-  EXPECT_EQ(format(platform::kReportBufferSize, "%s!", huge.substr(0, 16383).c_str()), huge.substr(0, 16383));
-  EXPECT_EQ(format(platform::kReportBufferSize, "%20000d", 5).size(), 16383u);
+  EXPECT_EQ(format(report::kReportBufferSize, "%s", huge.substr(0, 16383).c_str()).size(), 16383u);
+  EXPECT_EQ(format(report::kReportBufferSize, "%s!", huge.substr(0, 16383).c_str()), huge.substr(0, 16383));
+  EXPECT_EQ(format(report::kReportBufferSize, "%20000d", 5).size(), 16383u);
   EXPECT_EQ(format(8, "%999999999999999999999d", 5), "       ");
   EXPECT_EQ(format(1, "abc"), "");
   char untouched = '#';
-  EXPECT_EQ(platform::formatText(&untouched, 0, "abc"), 0u);
+  EXPECT_EQ(report::formatText(&untouched, 0, "abc"), 0u);
   EXPECT_EQ(untouched, '#');
-  EXPECT_EQ(platform::formatText(nullptr, 10, "abc"), 0u);
+  EXPECT_EQ(report::formatText(nullptr, 10, "abc"), 0u);
 
   // "ab" then two two-byte characters: five bytes fit, the dangling first byte is dropped.
   EXPECT_EQ(format(6, "ab%s", "\x82\xA0\x82\xA0"), "ab\x82\xA0");

@@ -49,8 +49,8 @@ class FrameLoop : public testing::EngineFixture {
   // Runs `frames` drawn frames inside one window, the last one at 3000 ms, and answers the sleeps
   // of that last frame.
   std::vector<std::uint32_t> runWindow(int frames) {
-    engine().framesInWindow = 0;
-    engine().windowStartTime = timer().GetTime();
+    engine().pacing.framesInWindow = 0;
+    engine().pacing.windowStartTime = timer().GetTime();
     const std::uint32_t start = timer().GetTime();
     for (int i = 1; i < frames; ++i) EXPECT_EQ(Update(), 1);
     timer().setTime(start + 3000);
@@ -64,26 +64,26 @@ class FrameLoop : public testing::EngineFixture {
 
 TEST_F(FrameLoop, TheAdaptiveSleepFollowsTheRateOfEachThreeSecondWindow) {
   EXPECT_EQ(runWindow(300), (std::vector<std::uint32_t>{1, 1}));  // 100 fps: one more millisecond
-  EXPECT_EQ(engine().adaptiveSleep, 1u);
-  EXPECT_EQ(engine().framesInWindow, 0);
+  EXPECT_EQ(engine().pacing.adaptiveSleep, 1u);
+  EXPECT_EQ(engine().pacing.framesInWindow, 0);
   runWindow(270);  // 90 fps: no change
-  EXPECT_EQ(engine().adaptiveSleep, 1u);
+  EXPECT_EQ(engine().pacing.adaptiveSleep, 1u);
   runWindow(179);  // 59 fps: one less
-  EXPECT_EQ(engine().adaptiveSleep, 0u);
+  EXPECT_EQ(engine().pacing.adaptiveSleep, 0u);
   runWindow(179);  // never below 0
-  EXPECT_EQ(engine().adaptiveSleep, 0u);
+  EXPECT_EQ(engine().pacing.adaptiveSleep, 0u);
 
   // Inside a window every drawn frame sleeps the adaptive sleep, then 1 ms.
-  engine().adaptiveSleep = 3;
+  engine().pacing.adaptiveSleep = 3;
   clock_.sleeps.clear();
   EXPECT_EQ(Update(), 1);
   EXPECT_EQ(clock_.sleeps, (std::vector<std::uint32_t>{3, 1}));
 
   // A timer that wraps around 2^32 keeps the window arithmetic right.
   timer().setTime(0xFFFFFF00u);
-  engine().adaptiveSleep = 0;
+  engine().pacing.adaptiveSleep = 0;
   runWindow(300);
-  EXPECT_EQ(engine().adaptiveSleep, 1u);
+  EXPECT_EQ(engine().pacing.adaptiveSleep, 1u);
 }
 
 TEST_F(FrameLoop, MessageSkipDrawsOneFrameInTenAndRestartsTheWindow) {
@@ -95,8 +95,8 @@ TEST_F(FrameLoop, MessageSkipDrawsOneFrameInTenAndRestartsTheWindow) {
       timer().advance(5);
       EXPECT_EQ(Update(), 1);
       EXPECT_TRUE(clock_.sleeps.empty());  // skipped frames never sleep
-      EXPECT_EQ(engine().framesInWindow, 0);
-      EXPECT_EQ(engine().windowStartTime, timer().GetTime());
+      EXPECT_EQ(engine().pacing.framesInWindow, 0);
+      EXPECT_EQ(engine().pacing.windowStartTime, timer().GetTime());
     }
     EXPECT_EQ(blits(), before + round);
     EXPECT_EQ(Update(), 1);
@@ -168,12 +168,12 @@ TEST_F(FrameLoop, SoftwareTransitionsBlendFromTheBackSceneAndReportFailures) {
                                                     platform::utf8ToSjis("トランジションの終了に失敗しました")}));
 
   ASSERT_EQ(TRANS_Begin(1), 1);  // crossfade
-  const int framesBefore = engine().framesInWindow;
+  const int framesBefore = engine().pacing.framesInWindow;
   ASSERT_EQ(TRANS_Update(0.0f), 1);
   EXPECT_EQ(screenPixel(10, 10)[0], 0);
   ASSERT_EQ(TRANS_Update(1.0f), 1);
   EXPECT_EQ(screenPixel(10, 10)[0], 199);
-  EXPECT_EQ(engine().framesInWindow, framesBefore + 2);
+  EXPECT_EQ(engine().pacing.framesInWindow, framesBefore + 2);
   ASSERT_EQ(TRANS_End(), 1);
   EXPECT_EQ(screenPixel(10, 10)[0], 199);  // a normal frame was presented
   EXPECT_TRUE(takeErrors().empty());

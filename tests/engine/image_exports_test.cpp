@@ -11,9 +11,9 @@
 #include "engine/Exports.h"
 #include "platform/Files.h"
 #include "platform/TextEncoding.h"
-#include "platform/TextFormatter.h"
 #include "refhost/VMString.h"
 #include "refhost/VMStruct.h"
+#include "report/TextFormatter.h"
 #include "tests/image/CgTestFiles.h"
 #include "tests/support/EngineFixture.h"
 
@@ -40,7 +40,7 @@ class ImageExports : public testing::EngineFixture {
   static ISurface* spriteSurface(std::int32_t sprite) { return Sprite_GetConstSurface(sprite); }
   static std::string invalidSprite(std::int32_t sprite) {
     char text[256];
-    platform::formatText(text, sizeof text, fixedText(FixedText::kInvalidSpriteNumber), sprite);
+    report::formatText(text, sizeof text, fixedText(FixedText::kInvalidSpriteNumber), sprite);
     return text;
   }
   // Writes B, G, R, A into a sprite's own pixel.
@@ -184,7 +184,7 @@ TEST_F(ImageExports, SaveCgWaitsForTheEncoderAndNeverDestroysAnExistingFile) {
   refhost::VMString name("saved.png");
   host().withholdModule(kModuleImageEncoder);
   EXPECT_EQ(SP_SaveCG(1, &name), 0);
-  EXPECT_FALSE(CVELM::instance().imageEncoder);
+  EXPECT_FALSE(CVELM::instance().binding.imageEncoder);
   host().restoreModule(kModuleImageEncoder);
   ASSERT_EQ(SP_SaveCG(1, &name), 1);
 

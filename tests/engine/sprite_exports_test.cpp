@@ -206,7 +206,7 @@ TEST_F(SpriteExports, HitTestsUseTheSurfaceRectangleAndAlpha) {
 }
 
 TEST_F(SpriteExports, SurfaceLookupAnswersThroughItsSlotsAndOutlivesTheCore) {
-  CGetSurface* lookup = CGetSurface::create(CVELM::instance().core(), CVELM::instance().errorReporter);
+  CGetSurface* lookup = CGetSurface::create(CVELM::instance().core(), CVELM::instance().objects.errorReporter.get());
   ASSERT_NE(lookup, nullptr);
   IChangeNumToISurface2* change = lookup;  // the part the host is given
   ASSERT_EQ(SP_Create(1, 4, 4, 1, 1, 1, 255), 1);

@@ -129,7 +129,7 @@ TEST_F(UtilityExports, KeysAndTheMouseButtonRule) {
   EXPECT_EQ(input().clearAllCalls(), 1);
 
   // Without the key state nothing is down.
-  engineObject().keyState.reset();
+  engineObject().binding.keyState.reset();
   EXPECT_EQ(KEY_GetState(65), 0);
 }
 
@@ -137,7 +137,7 @@ TEST_F(UtilityExports, WithoutAnInputDeviceTheKeyExportsWriteTheirDebuggerLines)
   testing::CapturingMessageSink sink;
   host().kernel().keyState().setKeyDown(65, true);
   host().kernel().keyState().setKeyDown(1, true);
-  engineObject().inputDevice = nullptr;
+  engineObject().binding.inputDevice = nullptr;
 
   EXPECT_EQ(Key_ClearFlagOne(5), 0);
   EXPECT_EQ(Key_ClearFlagNoCtrl(), 0);
@@ -198,7 +198,7 @@ TEST_F(UtilityExports, MouseTimerDateAndTime) {
   EXPECT_EQ(a, 1);
   platform::setClock(nullptr);
 
-  engineObject().timer = nullptr;
+  engineObject().binding.timer = nullptr;
   EXPECT_EQ(Timer_Get(), 0);
 }
 
@@ -217,11 +217,11 @@ TEST_F(UtilityExports, GameMessages) {
   GAME_MSG_Get(0, nullptr);
 
   NullMessages nullMessages;
-  engineObject().gameMessages = &nullMessages;
+  engineObject().binding.gameMessages = &nullMessages;
   GAME_MSG_Get(0, &out);
   EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
 
-  engineObject().gameMessages = nullptr;
+  engineObject().binding.gameMessages = nullptr;
   EXPECT_EQ(GAME_MSG_GetNumof(), 0);
   GAME_MSG_Get(0, &out);
   EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
@@ -281,22 +281,22 @@ TEST_F(UtilityExports, FunctionStackNamesFramesToTheDepth) {
 
   // The count never exceeds the frames, whatever the depth.
   WideCallStack wide;
-  engineObject().vmCallStack = &wide;
-  engineObject().vmNameTable = &wide;
+  engineObject().binding.vmCallStack = &wide;
+  engineObject().binding.vmNameTable = &wide;
   EXPECT_EQ(funcStack(INT_MAX), "f" + arrow + "f" + arrow);
   EXPECT_EQ(wide.highestFrame, 1);
 
   NullNames nullNames;
-  engineObject().vmNameTable = &nullNames;
+  engineObject().binding.vmNameTable = &nullNames;
   EXPECT_EQ(funcStack(-1), "");
-  engineObject().vmNameTable = nullptr;
+  engineObject().binding.vmNameTable = nullptr;
   EXPECT_EQ(funcStack(-1), "");
   Debug_GetFuncStack(nullptr, 0);
 }
 
 TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
   CVELM& engine = engineObject();
-  engine.peakVideoMemoryUsed = 0;
+  engine.diagnostics.peakVideoMemoryUsed = 0;
   refhost::VideoMemoryInfo& video = host().kernel().videoMemory();
   std::int32_t total = -1, used = -1, peak = -1;
 
@@ -312,20 +312,20 @@ TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
     EXPECT_EQ((std::vector<int>{answer, total, used, peak}), std::vector<int>(c.begin() + 2, c.end())) << c[0];
   }
   EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, nullptr, &peak), 0);
-  engine.videoMemory.reset();
+  engine.binding.videoMemory.reset();
   EXPECT_EQ(Debug_GetVideoMemoryInfo(&total, &used, &peak), 0);
 
   host().kernel().game().setResetOnce(true);
   EXPECT_EQ(SYSTEM_IsResetOnce(), 1);
-  engine.resetState = nullptr;
+  engine.binding.resetState = nullptr;
   EXPECT_EQ(SYSTEM_IsResetOnce(), 0);
 
   Debug_Pause();
   EXPECT_EQ(host().vm().pauses(), 1);
-  engine.vmDebugger = nullptr;
+  engine.binding.vmDebugger = nullptr;
   Debug_Pause();
   EXPECT_EQ(host().vm().pauses(), 1);
-  engine.peakVideoMemoryUsed = 0;
+  engine.diagnostics.peakVideoMemoryUsed = 0;
 }
 
 TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
@@ -334,29 +334,29 @@ TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
   ASSERT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
 
   // Already on: no restart.
-  engine.framesInWindow = 55;
-  engine.windowStartTime = 1;
+  engine.pacing.framesInWindow = 55;
+  engine.pacing.windowStartTime = 1;
   timer.setTime(5000);
   SYSTEM_SetConfigOverFrameRateSleep(1);
-  EXPECT_TRUE(engine.framesInWindow == 55 && engine.windowStartTime == 1u);
+  EXPECT_TRUE(engine.pacing.framesInWindow == 55 && engine.pacing.windowStartTime == 1u);
 
   // Off keeps the window; off to on restarts it at the timer's time.
   SYSTEM_SetConfigOverFrameRateSleep(0);
   EXPECT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 0);
-  EXPECT_EQ(engine.framesInWindow, 55);
+  EXPECT_EQ(engine.pacing.framesInWindow, 55);
   SYSTEM_SetConfigOverFrameRateSleep(0x201);
   EXPECT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
-  EXPECT_TRUE(engine.framesInWindow == 0 && engine.windowStartTime == 5000u);
+  EXPECT_TRUE(engine.pacing.framesInWindow == 0 && engine.pacing.windowStartTime == 5000u);
 
   // Without a timer the window starts at the system tick count.
   FixedClock clock;
   clock.ticks = 123456;
   platform::setClock(&clock);
-  engine.timer = nullptr;
+  engine.binding.timer = nullptr;
   SYSTEM_SetConfigOverFrameRateSleep(0);
-  engine.framesInWindow = 9;
+  engine.pacing.framesInWindow = 9;
   SYSTEM_SetConfigOverFrameRateSleep(1);
-  EXPECT_TRUE(engine.framesInWindow == 0 && engine.windowStartTime == 123456u);
+  EXPECT_TRUE(engine.pacing.framesInWindow == 0 && engine.pacing.windowStartTime == 123456u);
   platform::setClock(nullptr);
 }
 

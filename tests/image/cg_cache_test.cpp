@@ -6,12 +6,12 @@
 #include <tuple>
 #include <vector>
 
-#include "host/FixedTexts.h"
 #include "host/Ref.h"
 #include "image/CCGCache.h"
 #include "image/CKOVFileDummy.h"
 #include "refhost/Ledger.h"
 #include "refhost/SurfaceFactory.h"
+#include "report/FixedTexts.h"
 #include "tests/engine/CapturingMessageSink.h"
 #include "tests/support/VTable.h"
 

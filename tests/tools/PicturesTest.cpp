@@ -10,12 +10,14 @@
 
 #include "host/Ref.h"
 #include "refhost/MainSurface.h"
+#include "tools/common/Image.h"
+#include "tools/common/PngFile.h"
 #include "tools/play/FrameStats.h"
 #include "tools/play/GameConfig.h"
-#include "tools/play/Image.h"
-#include "tools/play/PngFile.h"
 
 namespace tamblet::play {
+
+using namespace tamblet::tools;
 namespace {
 
 std::string readFile(const std::filesystem::path& path) {

@@ -1,9 +1,9 @@
 // UTF-8 scripts and Shift-JIS engine texts: exact bytes both ways, refusals and replacements.
 #include <gtest/gtest.h>
 
-#include "tools/play/TextCodec.h"
+#include "tools/common/TextCodec.h"
 
-namespace tamblet::play {
+namespace tamblet::tools {
 namespace {
 
 TEST(TextCodecTest, ConvertsExactBytesBothWays) {
@@ -25,4 +25,4 @@ TEST(TextCodecTest, RefusesWhatShiftJisCannotHoldAndReplacesBrokenBytes) {
 }
 
 }  // namespace
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <vector>
 
-#include "tools/play/PngFile.h"
+#include "tools/common/PngFile.h"
 
 namespace tamblet::assets {
 namespace {
@@ -112,11 +112,11 @@ bool encodeJpeg(std::FILE* file, const Picture& picture, const std::uint8_t* rgb
 }  // namespace
 
 bool writePngPicture(const std::string& path, const Picture& picture, bool withAlpha, std::string* why) {
-  if (withAlpha) return play::writePngPixels(path, picture.width, picture.height, 4, picture.rgba.data(), why);
+  if (withAlpha) return tools::writePngPixels(path, picture.width, picture.height, 4, picture.rgba.data(), why);
   std::vector<std::uint8_t> rgb;
   rgb.reserve(picture.rgba.size() / 4 * 3);
   for (std::size_t i = 0; i < picture.rgba.size(); i += 4) rgb.insert(rgb.end(), &picture.rgba[i], &picture.rgba[i] + 3);
-  return play::writePngPixels(path, picture.width, picture.height, 3, rgb.data(), why);
+  return tools::writePngPixels(path, picture.width, picture.height, 3, rgb.data(), why);
 }
 
 bool writeBmp24(const std::string& path, const Picture& picture, std::string* why) {

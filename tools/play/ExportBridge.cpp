@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "refhost/VMString.h"
+#include "tools/common/TextCodec.h"
 #include "tools/play/ScriptObjects.h"
 #include "tools/play/ScriptValues.h"
-#include "tools/play/TextCodec.h"
 
 namespace tamblet::play {
+
+using tools::sjisToUtf8;
+using tools::utf8ToSjis;
 namespace {
 
 constexpr char kSurfaceType[] = "tamblet.surface";

@@ -12,18 +12,25 @@
 #include <vector>
 
 #include "refhost/Host.h"
+#include "tools/common/Image.h"
+#include "tools/common/PngFile.h"
+#include "tools/common/TextCodec.h"
 #include "tools/play/EngineLibrary.h"
 #include "tools/play/ExportBridge.h"
 #include "tools/play/FrameStats.h"
 #include "tools/play/GameConfig.h"
 #include "tools/play/HostModules.h"
-#include "tools/play/Image.h"
 #include "tools/play/PlayerApi.h"
-#include "tools/play/PngFile.h"
-#include "tools/play/TextCodec.h"
 #include "tools/play/Window.h"
 
 namespace tamblet::play {
+
+using tools::captureSurface;
+using tools::contactSheet;
+using tools::Image;
+using tools::thumbnail;
+using tools::utf8ToSjis;
+using tools::writePng;
 namespace {
 
 namespace fs = std::filesystem;

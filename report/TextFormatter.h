@@ -8,7 +8,7 @@
 #include <cstdarg>
 #include <cstddef>
 
-namespace tamblet::platform {
+namespace tamblet::report {
 
 // The buffer size of every report, and the longest text a report shows.
 inline constexpr std::size_t kReportBufferSize = 16384;
@@ -17,4 +17,4 @@ inline constexpr std::size_t kReportBufferSize = 16384;
 std::size_t formatText(char* buffer, std::size_t capacity, const char* format, ...) noexcept;
 std::size_t formatTextV(char* buffer, std::size_t capacity, const char* format, std::va_list args) noexcept;
 
-}  // namespace tamblet::platform
+}  // namespace tamblet::report

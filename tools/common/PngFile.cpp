@@ -1,11 +1,11 @@
-#include "tools/play/PngFile.h"
+#include "tools/common/PngFile.h"
 
 #include <png.h>
 
 #include <cstdio>
 #include <vector>
 
-namespace tamblet::play {
+namespace tamblet::tools {
 namespace {
 
 struct PngErrorState {
@@ -76,4 +76,4 @@ bool writePngPixels(const std::string& path, std::int32_t width, std::int32_t he
   return true;
 }
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

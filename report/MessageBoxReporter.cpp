@@ -1,12 +1,12 @@
-#include "platform/MessageBoxReporter.h"
+#include "report/MessageBoxReporter.h"
 
 #include <cstdarg>
 
-#include "host/FixedTexts.h"
-#include "platform/TextFormatter.h"
 #include "platform/Messages.h"
+#include "report/FixedTexts.h"
+#include "report/TextFormatter.h"
 
-namespace tamblet::platform {
+namespace tamblet::report {
 
 bool reportMessageBox(const char* format, ...) noexcept {
   if (!format) return false;
@@ -23,4 +23,4 @@ bool reportMessageBox(const char* format, ...) noexcept {
   return false;
 }
 
-}  // namespace tamblet::platform
+}  // namespace tamblet::report

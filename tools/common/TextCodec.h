@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace tamblet::play {
+namespace tamblet::tools {
 
 // The Shift-JIS bytes of a UTF-8 text; none when the text is not valid UTF-8 or holds a
 // character that code page 932 cannot write.
@@ -16,4 +16,4 @@ std::optional<std::string> utf8ToSjis(std::string_view utf8);
 // an undefined code) becomes U+FFFD and conversion goes on after it.
 std::string sjisToUtf8(std::string_view sjis);
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

@@ -7,7 +7,7 @@
 
 #include "host/Surface.h"
 
-namespace tamblet::play {
+namespace tamblet::tools {
 
 struct Image {
   std::int32_t width = 0;
@@ -29,4 +29,4 @@ Image thumbnail(const Image& source, std::int32_t maxWidth, std::int32_t maxHeig
 // background with `gap` pixels around every cell.
 Image contactSheet(const std::vector<Image>& pictures, std::int32_t columns, std::int32_t gap);
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

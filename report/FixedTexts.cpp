@@ -1,6 +1,6 @@
 // The fixed texts as Shift-JIS byte literals: a two-byte character is written as its two escaped
 // bytes, so the table reads the same whatever the source encoding of the compiler.
-#include "host/FixedTexts.h"
+#include "report/FixedTexts.h"
 
 namespace tamblet {
 

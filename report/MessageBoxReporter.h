@@ -2,11 +2,11 @@
 // box with the library's own caption, without involving the script VM.
 #pragma once
 
-namespace tamblet::platform {
+namespace tamblet::report {
 
 // Formats the text (printf style, cut at 16,383 bytes), shows it in a foreground, topmost message
 // box captioned with the library's name and returns false, so a caller can `return reportMessageBox(...)`.
 // A null format shows nothing.
 bool reportMessageBox(const char* format, ...) noexcept;
 
-}  // namespace tamblet::platform
+}  // namespace tamblet::report

@@ -1,10 +1,10 @@
-#include "tools/play/TextCodec.h"
+#include "tools/common/TextCodec.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace tamblet::play {
+namespace tamblet::tools {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -67,4 +67,4 @@ std::string sjisToUtf8(std::string_view sjis) {
   return out;
 }
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

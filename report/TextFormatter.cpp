@@ -1,9 +1,9 @@
-#include "platform/TextFormatter.h"
+#include "report/TextFormatter.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace tamblet::platform {
+namespace tamblet::report {
 
 namespace {
 
@@ -178,4 +178,4 @@ std::size_t formatTextV(char* buffer, std::size_t capacity, const char* format, 
   return out.finish();
 }
 
-}  // namespace tamblet::platform
+}  // namespace tamblet::report

@@ -1,9 +1,9 @@
-#include "tools/play/Image.h"
+#include "tools/common/Image.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tamblet::play {
+namespace tamblet::tools {
 
 Image captureSurface(ISurface& surface) {
   Image image;
@@ -85,4 +85,4 @@ Image contactSheet(const std::vector<Image>& pictures, std::int32_t columns, std
   return sheet;
 }
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools

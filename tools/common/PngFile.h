@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/play/Image.h"
+#include "tools/common/Image.h"
 
-namespace tamblet::play {
+namespace tamblet::tools {
 
 // False (with the reason in `why`) when the file cannot be written.
 bool writePng(const std::string& path, const Image& image, std::string* why);
@@ -17,4 +17,4 @@ bool writePng(const std::string& path, const Image& image, std::string* why);
 bool writePngPixels(const std::string& path, std::int32_t width, std::int32_t height, int channels,
                     const std::uint8_t* pixels, std::string* why);
 
-}  // namespace tamblet::play
+}  // namespace tamblet::tools
