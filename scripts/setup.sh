@@ -9,6 +9,7 @@ packages=(
   libcli11-dev liblua5.4-dev libsdl2-dev
   libpixman-1-dev
   clang libclang-rt-14-dev
+  gcovr
 )
 
 missing=()
