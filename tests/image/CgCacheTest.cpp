@@ -12,7 +12,7 @@
 #include "image/CKOVFileDummy.h"
 #include "refhost/Ledger.h"
 #include "refhost/SurfaceFactory.h"
-#include "tests/engine/CapturingMessageSink.h"
+#include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
 
 namespace tamblet {
