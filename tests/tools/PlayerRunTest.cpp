@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -31,11 +30,6 @@ RunResult play(const std::string& arguments) {
   const int status = pclose(pipe);
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
-}
-
-std::string readFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class PlayerRunTest : public ::testing::Test {
