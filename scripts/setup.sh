@@ -10,6 +10,7 @@ packages=(
   libpixman-1-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   clang libclang-rt-14-dev
+  gcovr
 )
 
 missing=()

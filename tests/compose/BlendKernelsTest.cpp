@@ -118,61 +118,6 @@ TEST(BlendKernels, EveryMethodAndCoverageFormMatchesTheFormulasOverAllBytePairs)
   }
 }
 
-// ---- worked examples -------------------------------------------------------------------------------------
-
-struct Pixel {
-  std::uint8_t b, g, r, a;
-  bool operator==(const Pixel&) const = default;
-};
-
-Pixel grey(int value, int alpha) {
-  const auto v = std::uint8_t(value);
-  return Pixel{v, v, v, std::uint8_t(alpha)};
-}
-
-TEST(BlendKernels, WorkedExamples) {
-  // Colour modulation uses one multiply and add value for all four channels; the caller hands in the
-  // low byte of an add value above 255 (0x10A gives 10).
-  struct Example {
-    int method;
-    unsigned flags;
-    Pixel source, destination;
-    int rate, clipperAlpha, multiply, add;
-    Pixel expected;
-  };
-  const unsigned kRate = kFlagRate, kAlpha = kFlagSourceAlpha, kClip = kFlagClipper, kMod = kFlagModulate;
-  const Example examples[] = {
-      {0, kAlpha, grey(255, 255), grey(0, 0), 255, 255, 255, 0, grey(254, 0)},  // 255 * 255 >> 8
-      {0, kRate, grey(0, 9), grey(255, 77), 128, 255, 255, 0, grey(127, 77)},
-      {0, kRate | kAlpha, grey(255, 255), grey(0, 0), 128, 255, 255, 0, grey(126, 0)},  // coverage 127
-      // Coverage 200 * 200 * 200 >> 16 = 122: 255 + (-255 * 122 >> 8) = 133 (121 would give 134).
-      {0, kClip | kRate | kAlpha, grey(0, 200), grey(255, 1), 200, 200, 255, 0, grey(133, 1)},
-      {1, 0, grey(200, 0), grey(100, 50), 255, 255, 255, 0, grey(255, 50)},  // additive saturates
-      {1, kRate, grey(200, 0), grey(100, 50), 128, 255, 255, 0, grey(200, 50)},
-      {2, 0, grey(255, 0), grey(255, 3), 255, 255, 255, 0, grey(254, 3)},  // multiply
-      {2, 0, grey(128, 0), grey(200, 3), 255, 255, 255, 0, grey(100, 3)},
-      {3, 0, grey(128, 0), grey(128, 3), 255, 255, 255, 0, grey(192, 3)},  // screen
-      {3, 0, Pixel{1, 77, 254, 0}, grey(0, 3), 255, 255, 255, 0, Pixel{1, 77, 254, 3}},
-      {0, kMod, grey(255, 255), grey(0, 0), 255, 255, 255, 0, grey(254, 254)},
-      {0, kMod, grey(200, 200), grey(0, 0), 255, 255, 128, 0x10A & 0xFF, grey(110, 110)},
-      // Method 0 without coverage copies the source alpha; with coverage the destination alpha stays.
-      {0, 0, Pixel{1, 2, 3, 4}, grey(9, 200), 255, 255, 255, 0, Pixel{1, 2, 3, 4}},
-      {0, kRate, grey(255, 255), grey(0, 200), 254, 255, 255, 0, grey(253, 200)},
-      {0, kAlpha, grey(255, 0), grey(10, 200), 255, 255, 255, 0, grey(10, 200)},
-  };
-  for (const Example& e : examples) {
-    const Pixel clipper = grey(0, e.clipperAlpha);
-    BlendParams p;
-    p.rate = std::uint8_t(e.rate);
-    p.clipper = &clipper.b;
-    std::fill(std::begin(p.multiply), std::end(p.multiply), std::uint8_t(e.multiply));
-    std::fill(std::begin(p.add), std::end(p.add), std::uint8_t(e.add));
-    Pixel d = e.destination;
-    normalKernel(KernelPath::kScalar, e.method, e.flags)(&d.b, 4, &e.source.b, 4, 1, 1, p);
-    EXPECT_EQ(d, e.expected) << "method " << e.method << " flags " << e.flags << " expected " << int{e.expected.b};
-  }
-}
-
 // ---- the SIMD twins against the scalar kernels --------------------------------------------------------------
 
 // Pixels with runs of transparent, opaque and random alpha, as sprites have.

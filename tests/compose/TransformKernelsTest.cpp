@@ -1,4 +1,4 @@
-// The transform-path kernels: an axis-aligned unscaled quad gives the normal path's bytes, a quarter turn is exact,
+// The transform-path kernels: every variant gives the per-pixel reference's bytes over random quads,
 // equal depths give the affine result, quads sharing edges tile without overdraw or gaps, and hostile corners
 // draw nothing outside the destination.
 #include <gtest/gtest.h>
@@ -203,61 +203,6 @@ TEST(TransformKernels, EveryVariantMatchesThePerPixelReferenceOverRandomQuads) {
       draw(key, fast, source, quad, params);
       reference::draw(key, slow.rows(), source.rows(), quad, params);
       ASSERT_EQ(fast.pixels, slow.pixels) << "trial " << trial << " key " << key;
-    }
-  }
-}
-
-TEST(TransformKernels, AxisAlignedUnscaledQuadGivesTheNormalPathsBytes) {
-  Source source(13, 9, 1, 0);
-  for (unsigned bits = 0; bits < 32; ++bits) {
-    const bool modulate = bits & 1, bilinear = bits & 2, alpha = bits & 4, simd = bits & 8;
-    const std::uint8_t rate = (bits & 16) ? 77 : 255;
-    // The whole surface at (5, 7), then the part (2, 1, 6, 4) at (20, 3).
-    const int parts[2][6] = {{5, 7, 0, 0, 13, 9}, {20, 3, 2, 1, 6, 4}};
-    for (const auto& p : parts) {
-      const float corners[4][2] = {{float(p[0]), float(p[1])},
-                                   {float(p[0] + p[4]), float(p[1])},
-                                   {float(p[0]), float(p[1] + p[5])},
-                                   {float(p[0] + p[4]), float(p[1] + p[5])}};
-      const float texels[3][2] = {
-          {float(p[2]), float(p[3])}, {float(p[2] + p[4]), float(p[3])}, {float(p[2]), float(p[3] + p[5])}};
-      const TransformQuad quad = quadOf(corners, texels);
-      k::BlendParams params = modulate ? someParams(rate) : k::BlendParams{};
-      params.rate = rate;
-      const unsigned key = k::transformKey(quad, modulate, bilinear, simd, rate, alpha);
-      EXPECT_EQ(key & (k::kTransformGeneral | k::kTransformPerspective), 0u);
-      EXPECT_NE(key & k::kTransformRate, 0u);
-
-      Canvas viaTransform(32, 24, 2), viaNormal(32, 24, 2);
-      draw(key, viaTransform, source, quad, params);
-      const unsigned flags =
-          (modulate ? k::kFlagModulate : 0u) | (rate != 255 ? k::kFlagRate : 0u) | (alpha ? k::kFlagSourceAlpha : 0u);
-      k::normalKernel(k::KernelPath::kScalar, 0, flags)(
-          viaNormal.address(p[0], p[1]), 4 * (32 + 2),
-          reinterpret_cast<const std::uint8_t*>(&source.pixels[p[3] * 13 + p[2]]), 4 * 13, p[4], p[5], params);
-      ASSERT_EQ(viaTransform.pixels, viaNormal.pixels) << "bits " << bits << " part at " << p[0];
-    }
-  }
-}
-
-TEST(TransformKernels, QuarterTurnIsExact) {
-  Source source(5, 3, 3, 0);
-  const int x = 4, y = 2, w = 5, h = 3;
-  // Top-left of the surface goes to the top-right of the destination rectangle: a quarter turn clockwise.
-  const float corners[4][2] = {
-      {float(x + h), float(y)}, {float(x + h), float(y + w)}, {float(x), float(y)}, {float(x), float(y + w)}};
-  const float texels[3][2] = {{0, 0}, {float(w), 0}, {0, float(h)}};
-  const TransformQuad quad = quadOf(corners, texels);
-  for (bool bilinear : {false, true}) {
-    const unsigned key = k::transformKey(quad, false, bilinear, false, 255, false);
-    EXPECT_NE(key & k::kTransformGeneral, 0u);
-    Canvas canvas(16, 12, 4), untouched(16, 12, 4);
-    draw(key, canvas, source, quad, k::BlendParams{});
-    for (int py = -1; py <= 12; ++py) {
-      for (int px = -1; px <= 16; ++px) {
-        const bool inside = px >= x && px < x + h && py >= y && py < y + w;
-        ASSERT_EQ(canvas.at(px, py), inside ? source.at(py - y, x + h - 1 - px) : untouched.at(px, py)) << bilinear;
-      }
     }
   }
 }

@@ -13,7 +13,7 @@
 #include "engine/Exports.h"
 #include "refhost/VMArray.h"
 #include "refhost/VMString.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {

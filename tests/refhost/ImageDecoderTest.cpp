@@ -9,7 +9,6 @@
 #include "host/Modules.h"
 #include "refhost/ImageDecoder.h"
 #include "tests/refhost/HostFixture.h"
-#include "tests/refhost/ImageFiles.h"
 #include "tests/support/VTable.h"
 
 namespace refhost::testing {

@@ -8,7 +8,6 @@
 #include "refhost/ImageEncoder.h"
 #include "refhost/MemoryBlock.h"
 #include "tests/refhost/HostFixture.h"
-#include "tests/refhost/ImageFiles.h"
 #include "tests/support/VTable.h"
 
 namespace refhost::testing {

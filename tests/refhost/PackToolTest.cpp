@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/refhost/ArchiveFiles.h"
+#include "tests/refhost/HostFixture.h"
 
 namespace refhost::testing {
 namespace {

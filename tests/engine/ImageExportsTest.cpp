@@ -15,7 +15,7 @@
 #include "refhost/VMStruct.h"
 #include "report/TextFormatter.h"
 #include "tests/image/CgTestFiles.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {
@@ -36,7 +36,6 @@ class ImageExports : public testing::EngineFixture {
     host().setCgArchivePath(folder_ / "game.kov");
     ASSERT_TRUE(rebindEngine());
   }
-  static CVelmEngine& core() { return *CVELM::instance().core(); }
   static ISurface* spriteSurface(std::int32_t sprite) { return Sprite_GetConstSurface(sprite); }
   static std::string invalidSprite(std::int32_t sprite) {
     char text[256];

@@ -13,8 +13,8 @@
 #include "engine/NumberText.h"
 #include "platform/Clock.h"
 #include "refhost/VMString.h"
-#include "tests/engine/CapturingMessageSink.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {
@@ -24,7 +24,6 @@ using Strings = std::vector<std::string>;
 
 class UtilityExports : public testing::EngineFixture {
  protected:
-  CVELM& engineObject() { return CVELM::instance(); }
   refhost::Input& input() { return host().kernel().input(); }
 
   // What an export writes into a string that held "unchanged".
@@ -129,7 +128,7 @@ TEST_F(UtilityExports, KeysAndTheMouseButtonRule) {
   EXPECT_EQ(input().clearAllCalls(), 1);
 
   // Without the key state nothing is down.
-  engineObject().binding.keyState.reset();
+  engine().binding.keyState.reset();
   EXPECT_EQ(KEY_GetState(65), 0);
 }
 
@@ -137,7 +136,7 @@ TEST_F(UtilityExports, WithoutAnInputDeviceTheKeyExportsWriteTheirDebuggerLines)
   testing::CapturingMessageSink sink;
   host().kernel().keyState().setKeyDown(65, true);
   host().kernel().keyState().setKeyDown(1, true);
-  engineObject().binding.inputDevice = nullptr;
+  engine().binding.inputDevice = nullptr;
 
   EXPECT_EQ(Key_ClearFlagOne(5), 0);
   EXPECT_EQ(Key_ClearFlagNoCtrl(), 0);
@@ -153,19 +152,11 @@ TEST_F(UtilityExports, WithoutAnInputDeviceTheKeyExportsWriteTheirDebuggerLines)
   EXPECT_TRUE(takeErrors().empty());
 
   // After teardown even the key exports answer silently.
-  engineObject().teardown();
+  engine().teardown();
   EXPECT_EQ(Key_ClearFlagOne(5), 0);
   EXPECT_EQ(Timer_Get(), 0);
   EXPECT_EQ(sink.debugLines.size(), 2u);
 }
-
-class FixedClock final : public platform::Clock {
- public:
-  std::uint32_t tickCount() override { return ticks; }
-  void sleep(std::uint32_t) override {}
-  platform::LocalTime localTime() override { return {2031, 12, 31, 3, 23, 59, 58, 999}; }
-  std::uint32_t ticks = 0;
-};
 
 TEST_F(UtilityExports, MouseTimerDateAndTime) {
   std::int32_t a = 0, b = 0, c = 0, d = 0;
@@ -187,8 +178,6 @@ TEST_F(UtilityExports, MouseTimerDateAndTime) {
   host().kernel().timer().setTime(0xFFFFFFF0u);
   EXPECT_EQ(Timer_Get(), -16);  // the wrapping clock's bits, as an int
 
-  FixedClock clock;
-  platform::setClock(&clock);
   System_GetDate(&a, &b, &c, &d);
   EXPECT_EQ(std::vector<int>({a, b, c, d}), std::vector<int>({2031, 12, 31, 3}));
   System_GetTime(&a, &b, &c, &d);
@@ -196,9 +185,8 @@ TEST_F(UtilityExports, MouseTimerDateAndTime) {
   a = 1;
   System_GetTime(&a, &b, &c, nullptr);
   EXPECT_EQ(a, 1);
-  platform::setClock(nullptr);
 
-  engineObject().binding.timer = nullptr;
+  engine().binding.timer = nullptr;
   EXPECT_EQ(Timer_Get(), 0);
 }
 
@@ -217,11 +205,11 @@ TEST_F(UtilityExports, GameMessages) {
   GAME_MSG_Get(0, nullptr);
 
   NullMessages nullMessages;
-  engineObject().binding.gameMessages = &nullMessages;
+  engine().binding.gameMessages = &nullMessages;
   GAME_MSG_Get(0, &out);
   EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
 
-  engineObject().binding.gameMessages = nullptr;
+  engine().binding.gameMessages = nullptr;
   EXPECT_EQ(GAME_MSG_GetNumof(), 0);
   GAME_MSG_Get(0, &out);
   EXPECT_EQ(out.bytes(), "\x82\xA0\x82\xA2");
@@ -281,21 +269,21 @@ TEST_F(UtilityExports, FunctionStackNamesFramesToTheDepth) {
 
   // The count never exceeds the frames, whatever the depth.
   WideCallStack wide;
-  engineObject().binding.vmCallStack = &wide;
-  engineObject().binding.vmNameTable = &wide;
+  engine().binding.vmCallStack = &wide;
+  engine().binding.vmNameTable = &wide;
   EXPECT_EQ(funcStack(INT_MAX), "f" + arrow + "f" + arrow);
   EXPECT_EQ(wide.highestFrame, 1);
 
   NullNames nullNames;
-  engineObject().binding.vmNameTable = &nullNames;
+  engine().binding.vmNameTable = &nullNames;
   EXPECT_EQ(funcStack(-1), "");
-  engineObject().binding.vmNameTable = nullptr;
+  engine().binding.vmNameTable = nullptr;
   EXPECT_EQ(funcStack(-1), "");
   Debug_GetFuncStack(nullptr, 0);
 }
 
 TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
-  CVELM& engine = engineObject();
+  CVELM& engine = CVELM::instance();
   engine.diagnostics.peakVideoMemoryUsed = 0;
   refhost::VideoMemoryInfo& video = host().kernel().videoMemory();
   std::int32_t total = -1, used = -1, peak = -1;
@@ -329,7 +317,7 @@ TEST_F(UtilityExports, VideoMemoryResetFlagAndPause) {
 }
 
 TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
-  CVELM& engine = engineObject();
+  CVELM& engine = CVELM::instance();
   refhost::Timer& timer = host().kernel().timer();
   ASSERT_EQ(SYSTEM_GetConfigOverFrameRateSleep(), 1);
 
@@ -349,15 +337,12 @@ TEST_F(UtilityExports, TurningTheFrameRateSleepOnRestartsThePacingWindow) {
   EXPECT_TRUE(engine.pacing.framesInWindow == 0 && engine.pacing.windowStartTime == 5000u);
 
   // Without a timer the window starts at the system tick count.
-  FixedClock clock;
   clock.ticks = 123456;
-  platform::setClock(&clock);
   engine.binding.timer = nullptr;
   SYSTEM_SetConfigOverFrameRateSleep(0);
   engine.pacing.framesInWindow = 9;
   SYSTEM_SetConfigOverFrameRateSleep(1);
   EXPECT_TRUE(engine.pacing.framesInWindow == 0 && engine.pacing.windowStartTime == 123456u);
-  platform::setClock(nullptr);
 }
 
 }  // namespace

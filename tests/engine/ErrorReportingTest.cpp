@@ -13,7 +13,7 @@
 #include "host/EngineObjects.h"
 #include "report/FixedTexts.h"
 #include "report/MessageBoxReporter.h"
-#include "tests/engine/CapturingMessageSink.h"
+#include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
 
 namespace tamblet {
@@ -76,19 +76,6 @@ ReporterLayout layoutOf(const CErrorMessage* reporter) {
   ReporterLayout layout;
   std::memcpy(&layout, static_cast<const void*>(reporter), sizeof layout);
   return layout;
-}
-
-TEST(EngineObject, SlotsCountReferencesAndStartValuesHold) {
-  CVELM& engine = CVELM::instance();
-  EXPECT_EQ(engine.referenceCount, 1);
-  EXPECT_EQ(callSlot<std::int32_t>(&engine, 0), 2);
-  EXPECT_EQ(callSlot<std::int32_t>(&engine, 1), 1);
-  EXPECT_FALSE(engine.isInitialised());
-  EXPECT_EQ(engine.binding.hostProcessId, 0xFFFFFFFFu);
-  EXPECT_TRUE(engine.switches.sleepAboveFrameRate && engine.switches.skipFramesWhileMessageSkip);
-  EXPECT_FALSE(engine.switches.sleepWhileInactive || engine.switches.readingMessageSkip ||
-               engine.switches.frameSkipSuppressed);
-  EXPECT_EQ(engine.pacing.skipInterval, 10);
 }
 
 class CountedScreen final : public IMainSurface {

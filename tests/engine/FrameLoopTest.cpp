@@ -10,32 +10,14 @@
 #include "engine/Exports.h"
 #include "platform/Clock.h"
 #include "platform/TextEncoding.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {
 
-// Records sleeps instead of sleeping.
-class RecordingClock final : public platform::Clock {
- public:
-  std::uint32_t tickCount() override { return 0; }
-  void sleep(std::uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
-  platform::LocalTime localTime() override { return {}; }
-  std::vector<std::uint32_t> sleeps;
-};
-
 class FrameLoop : public testing::EngineFixture {
  protected:
-  void SetUp() override {
-    platform::setClock(&clock_);
-    EngineFixture::SetUp();
-  }
-  void TearDown() override {
-    EngineFixture::TearDown();
-    platform::setClock(nullptr);
-  }
 
-  CVELM& engine() { return CVELM::instance(); }
   refhost::Timer& timer() { return host().kernel().timer(); }
   std::size_t blits() { return host().mainSurface().blits().size(); }
   const std::uint8_t* screenPixel(int x, int y) { return host().mainSurface().GetPixelAddress(x, y); }
@@ -54,12 +36,11 @@ class FrameLoop : public testing::EngineFixture {
     const std::uint32_t start = timer().GetTime();
     for (int i = 1; i < frames; ++i) EXPECT_EQ(Update(), 1);
     timer().setTime(start + 3000);
-    clock_.sleeps.clear();
+    clock.sleeps.clear();
     EXPECT_EQ(Update(), 1);
-    return clock_.sleeps;
+    return clock.sleeps;
   }
 
-  RecordingClock clock_;
 };
 
 TEST_F(FrameLoop, TheAdaptiveSleepFollowsTheRateOfEachThreeSecondWindow) {
@@ -75,9 +56,9 @@ TEST_F(FrameLoop, TheAdaptiveSleepFollowsTheRateOfEachThreeSecondWindow) {
 
   // Inside a window every drawn frame sleeps the adaptive sleep, then 1 ms.
   engine().pacing.adaptiveSleep = 3;
-  clock_.sleeps.clear();
+  clock.sleeps.clear();
   EXPECT_EQ(Update(), 1);
-  EXPECT_EQ(clock_.sleeps, (std::vector<std::uint32_t>{3, 1}));
+  EXPECT_EQ(clock.sleeps, (std::vector<std::uint32_t>{3, 1}));
 
   // A timer that wraps around 2^32 keeps the window arithmetic right.
   timer().setTime(0xFFFFFF00u);
@@ -91,10 +72,10 @@ TEST_F(FrameLoop, MessageSkipDrawsOneFrameInTenAndRestartsTheWindow) {
   const std::size_t before = blits();
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 9; ++i) {
-      clock_.sleeps.clear();
+      clock.sleeps.clear();
       timer().advance(5);
       EXPECT_EQ(Update(), 1);
-      EXPECT_TRUE(clock_.sleeps.empty());  // skipped frames never sleep
+      EXPECT_TRUE(clock.sleeps.empty());  // skipped frames never sleep
       EXPECT_EQ(engine().pacing.framesInWindow, 0);
       EXPECT_EQ(engine().pacing.windowStartTime, timer().GetTime());
     }

@@ -7,7 +7,7 @@
 
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {

@@ -1,9 +1,8 @@
-// A bound engine over a fresh reference host, for tests of the exports. The modules are handed
-// to an in-process resolver, the engine object takes the services the way start-up does and the
-// engine core runs its own start-up. When the test ends the engine is torn down, the host shut
-// down, and every reference-host object must be gone again. Tests that need a particular CG
-// setup (archive file, "CG.zep", loose files, cache budget, debug mode) change the settings and
-// call rebindEngine().
+// What the engine's tests share. EngineFixture: a bound engine over a fresh reference host, the modules
+// handed to an in-process resolver, a simulated clock, and at the end the engine torn down, the host shut
+// down and every reference-host object gone again. Tests that need a particular CG setup (archive file,
+// "CG.zep", cache budget, debug mode) change the settings and call rebindEngine(); start-up tests bind
+// themselves. CapturingMessageSink collects debugger lines and message boxes instead of printing them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,10 +11,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "engine/Exports.h"
 #include "engine/CVELM.h"
+#include "engine/CVelmEngine.h"
+#include "engine/Exports.h"
 #include "engine/HostBinding.h"
+#include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Modules.h"
 #include "refhost/GameSetup.h"
@@ -25,15 +27,51 @@
 
 namespace tamblet::testing {
 
+struct CapturedMessageBox {
+  std::string text;
+  std::string caption;
+  platform::MessageBoxStyle style;
+};
+
+class CapturingMessageSink final : public platform::MessageSink {
+ public:
+  CapturingMessageSink() { platform::setMessageSink(this); }
+  ~CapturingMessageSink() { platform::setMessageSink(nullptr); }
+  CapturingMessageSink(const CapturingMessageSink&) = delete;
+  CapturingMessageSink& operator=(const CapturingMessageSink&) = delete;
+
+  void debugOutput(const std::string& sjisText) override { debugLines.push_back(sjisText); }
+  void messageBox(const std::string& sjisText, const std::string& sjisCaption,
+                  platform::MessageBoxStyle style) override {
+    boxes.push_back({sjisText, sjisCaption, style});
+  }
+
+  std::vector<std::string> debugLines;
+  std::vector<CapturedMessageBox> boxes;
+};
+
+// Records sleeps instead of sleeping; the tick count and the local time are what the test sets.
+class TestClock final : public platform::Clock {
+ public:
+  std::uint32_t tickCount() override { return ticks; }
+  void sleep(std::uint32_t milliseconds) override { sleeps.push_back(milliseconds); }
+  platform::LocalTime localTime() override { return {2031, 12, 31, 3, 23, 59, 58, 999}; }
+  std::uint32_t ticks = 0;
+  std::vector<std::uint32_t> sleeps;
+};
+
 class EngineFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     liveBefore_ = refhost::Ledger::liveObjects();
-    host_.emplace(640, 480);
+    platform::setClock(&clock);
+    host_.emplace(screenWidth, screenHeight);
     for (const refhost::ModuleEntryPoint& entry : refhost::moduleEntryPoints())
       resolver_.addSymbol(entry.module, entry.symbol, entry.address);
     platform::setModuleResolver(&resolver_);
-    ASSERT_TRUE(bindEngine());
+    if (bindOnSetUp) {
+      ASSERT_TRUE(bindEngine());
+    }
   }
 
   void TearDown() override {
@@ -42,6 +80,7 @@ class EngineFixture : public ::testing::Test {
     CVELM::instance().restoreLoadState();
     forgetHostKernelObject();  // it belonged to this test's host
     platform::setModuleResolver(nullptr);
+    platform::setClock(nullptr);
     EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "a reference taken by the engine was not given back";
   }
 
@@ -66,18 +105,25 @@ class EngineFixture : public ::testing::Test {
     return bindEngine();
   }
 
-  // Settings read by bindEngine.
+  // Settings read by SetUp and bindEngine.
+  std::int32_t screenWidth = 640, screenHeight = 480;
+  bool bindOnSetUp = true;
   std::uint32_t cacheMebibytes = 64;
   bool debugMode = false;
   std::filesystem::path packedArchivePath;  // empty: no packed archive; its file name ends in "CG.zep"
 
+  static CVELM& engine() { return CVELM::instance(); }
+  static CVelmEngine& core() { return *CVELM::instance().core(); }
   refhost::Host& host() { return *host_; }
+  platform::InProcessModuleResolver& resolver() { return resolver_; }
   // Texts the script VM was asked to raise, in order; cleared by each call.
   std::vector<std::string> takeErrors() {
     std::vector<std::string> errors = host_->vm().errors();
     host_->vm().clearErrors();
     return errors;
   }
+
+  TestClock clock;
 
  private:
   std::int64_t liveBefore_ = 0;

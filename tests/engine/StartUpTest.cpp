@@ -5,20 +5,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "engine/GameName.h"
-#include "platform/Modules.h"
 #include "platform/TextEncoding.h"
-#include "refhost/Host.h"
-#include "refhost/Ledger.h"
-#include "refhost/ModuleEntryPoints.h"
 #include "refhost/VMString.h"
-#include "tests/engine/CapturingMessageSink.h"
+#include "tests/engine/EngineFixture.h"
 
 namespace tamblet {
 namespace {
@@ -27,38 +22,19 @@ std::string sjis(const char* utf8) {
   return platform::utf8ToSjis(utf8);
 }
 
-class StartUp : public ::testing::Test {
+// Start-up binds the engine itself, over a 320 x 240 screen, and sees what it reports.
+class StartUp : public testing::EngineFixture {
  protected:
-  void SetUp() override {
-    liveBefore_ = refhost::Ledger::liveObjects();
-    host_.emplace(320, 240);
-    for (const refhost::ModuleEntryPoint& entry : refhost::moduleEntryPoints())
-      resolver_.addSymbol(entry.module, entry.symbol, entry.address);
-    platform::setModuleResolver(&resolver_);
+  StartUp() {
+    bindOnSetUp = false;
+    screenWidth = 320, screenHeight = 240;
+    cacheMebibytes = 8;
   }
-
-  void TearDown() override {
-    CVELM::instance().teardown();
-    host_.reset();  // a host shuts down by releasing the engine object
-    CVELM::instance().restoreLoadState();
-    forgetHostKernelObject();
-    platform::setModuleResolver(nullptr);
-    EXPECT_EQ(refhost::Ledger::liveObjects(), liveBefore_) << "start-up left a reference behind";
-  }
-
-  bool init() { return Init(&host_->kernel(), 8) == 1; }
-
+  bool init() { return bindEngine(); }
   // The report of a failed start-up before the VM is bound: the debugger line, then a message box.
   std::string reportedBox() const { return messages_.boxes.empty() ? std::string() : messages_.boxes.back().text; }
 
-  refhost::Host& host() { return *host_; }
-  platform::InProcessModuleResolver& resolver() { return resolver_; }
   testing::CapturingMessageSink messages_;
-
- private:
-  std::int64_t liveBefore_ = 0;
-  std::optional<refhost::Host> host_;
-  platform::InProcessModuleResolver resolver_;
 };
 
 TEST_F(StartUp, SucceedsAndRegistersTheLibraryObjects) {

@@ -6,13 +6,13 @@
 #include <tuple>
 #include <vector>
 
+#include "report/FixedTexts.h"
 #include "host/Ref.h"
 #include "image/CCGCache.h"
 #include "image/CKOVFileDummy.h"
 #include "refhost/Ledger.h"
 #include "refhost/SurfaceFactory.h"
-#include "report/FixedTexts.h"
-#include "tests/engine/CapturingMessageSink.h"
+#include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
 
 namespace tamblet {

@@ -12,7 +12,7 @@
 #include "engine/Exports.h"
 #include "platform/TextEncoding.h"
 #include "refhost/VMArray.h"
-#include "tests/support/EngineFixture.h"
+#include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
 
 namespace tamblet {
@@ -168,17 +168,6 @@ TEST_F(SpriteExports, EnumChecksTheArrayInOrderAndAlwaysAnswersTheCount) {
   ASSERT_EQ(Debug_GetSpriteNumberList(&list, &count), 1);
   ASSERT_EQ(count, 5);
   EXPECT_EQ(std::vector<std::int32_t>(list, list + count), (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
-}
-
-TEST_F(SpriteExports, UnusedNumbersAndMaxZ) {
-  EXPECT_EQ(SP_GetUnuseNum(7), 7);
-  EXPECT_EQ(SP_GetMaxZ(), 0);
-  for (int n : {1, 2, 3, 5}) SP_SetPos(n, 0, 0);
-  EXPECT_EQ((Ints{SP_GetUnuseNum(1), SP_GetUnuseNum(4), SP_GetUnuseNum(5), SP_GetUnuseNum(0)}), (Ints{4, 4, 6, 0}));
-  SP_SetZ(1, 10);
-  SP_SetZ(2, 20);
-  SP_SetShow(2, 0);
-  EXPECT_EQ(SP_GetMaxZ(), 20);
 }
 
 TEST_F(SpriteExports, HitTestsUseTheSurfaceRectangleAndAlpha) {
