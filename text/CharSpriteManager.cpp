@@ -107,6 +107,9 @@ void CharSpriteManager::setChar(std::int32_t handle, std::string_view text, IVMS
     member[i] = style->GetMemberAddress(i);
     if (!member[i]) return;
   }
+  // A colour is a structure of four ints: an int member in its place holds one value only, and
+  // reading four would run past it.
+  if (style->GetMemberType(kColor) == kVMTypeInt || style->GetMemberType(kEdgeColor) == kVMTypeInt) return;
   TextStyle read;
   read.type = readMember<std::int32_t>(member[kType]);
   read.size = readMember<std::int32_t>(member[kSize]);

@@ -137,6 +137,19 @@ class Driver {
     structs_.emplace_back(std::move(members));
     return &structs_.back();
   }
+  // A character-sprite style: six members with the colours as structures of four ints, now and
+  // then an int in a colour's place or members missing.
+  IVMStruct* charStyle() {
+    using Member = refhost::VMStruct::Member;
+    const std::int32_t structType = 15, floatType = 13;
+    auto colour = [&] { return Member{structType, {integer(), integer(), integer(), integer()}}; };
+    std::vector<Member> members = {Member{kVMTypeInt, {integer()}}, Member{kVMTypeInt, {textSize()}}, colour(),
+                                   Member{floatType, {integer()}}, Member{floatType, {integer()}}, colour()};
+    if (random_() % 6 == 0) members[2 + 3 * (random_() % 2)] = Member{kVMTypeInt, {integer()}};
+    if (random_() % 8 == 0) members.resize(random_() % members.size());
+    structs_.emplace_back(std::move(members));
+    return random_() % 10 ? &structs_.back() : nullptr;
+  }
   std::int32_t* output() { return random_() % 10 ? &outputs_[random_() % 8] : nullptr; }
   ISurface* surface(refhost::Host& host) {
     switch (random_() % 5) {
@@ -272,7 +285,7 @@ std::vector<Call> exportCalls() {
       [](D& d, H&) { if (d.random()() % 30 == 0) CharSpriteManager_Clear(); },
       [](D& d, H&) { if (d.random()() % 10 == 0) CharSpriteManager_Rebuild(); },
       [](D& d, H&) { CharSpriteManager_Load(d.random()() % 4 ? d.savedCharSprites() : d.array()); },
-      [](D& d, H&) { CharSprite_SetChar(d.handle(), d.characterText(), d.structure()); },
+      [](D& d, H&) { CharSprite_SetChar(d.handle(), d.characterText(), d.charStyle()); },
       [](D& d, H&) {
         IString* text = d.characterText();
         CharSprite_SetCharDirect(d.handle(), text ? text->GetText() : nullptr, d.random()() % 3, d.textSize(),

@@ -171,10 +171,14 @@ TEST_F(CharSpriteTest, StyleStructureGivesTheStyleAndNullsDoNothing) {
   std::vector<refhost::VMStruct::Member> members{
       {kVMTypeInt, {1}}, {kVMTypeInt, {24}}, {0, {0x110, 0x20, 0x30, 7}}, {0, {0x40000000}}, {0, {0}}, {0, {4, 5, 6, 9}}};
   refhost::VMStruct style(members);
+  std::vector<refhost::VMStruct::Member> intColour = members;
+  intColour[5] = {kVMTypeInt, {4}};  // one int where four are read
+  refhost::VMStruct intColourStyle(intColour);
   members.pop_back();
   refhost::VMStruct shortStyle(members);
   manager.setChar(handle, "A", nullptr);
   manager.setChar(handle, "A", &shortStyle);
+  manager.setChar(handle, "A", &intColourStyle);
   manager.setCharDirect(handle, nullptr, 1, 24, 0, 0, 0, 0.0f, 0.0f, 0, 0, 0);
   EXPECT_TRUE(commands.calls.empty());
   manager.setChar(handle, "A", &style);
