@@ -146,8 +146,8 @@ constexpr ExportSignature kExports[] = {
          "",
          "0 before the engine has started"}),
     entry<rBool>("Update",
-        {"Draws one frame (while read messages are skipped, only every 10th), then sleeps to hold 60 to 90 frames per "
-         "second; `player.frame()` calls it",
+        {"Draws one frame (one in 10 while read messages are skipped with frame skipping on), then sleeps to hold "
+         "60 to 90 frames per second; `player.frame()` calls it",
          "",
          "false when drawing failed"}),
     entry<none, B>("FPS_SetShow",
@@ -556,7 +556,7 @@ constexpr ExportSignature kExports[] = {
     entry<none, I, I, I, I, I, I>("CG_RotateRGB",
         {"Rotates the colour channels of a rectangle of the sprite's image: each turn moves red to blue, blue to "
          "green, green to red",
-         "nSP: sprite number; x, y, width, height: image pixels; turns: counted modulo 3",
+         "nSP: sprite number; x, y, width, height: image pixels; turns: counted modulo 3, negative turns the other way",
          "nothing"}),
 
     // Presentation
@@ -649,7 +649,7 @@ constexpr ExportSignature kExports[] = {
     entry<rInt>("CharSpriteManager_CreateHandle",
         {"Makes a character sprite and returns its handle (0, 1, ...; a released slot is reused)",
          "",
-         "never fails"}),
+         "-1 before the engine has started"}),
     entry<rBool, I>("CharSpriteManager_ReleaseHandle",
         {"Destroys the character sprite and its sprite and frees the handle",
          "handle: from `CharSpriteManager_CreateHandle`",
