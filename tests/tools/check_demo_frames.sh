@@ -5,7 +5,7 @@ set -euo pipefail
 player=$1 game=$2 stored=$3
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-"$player" "$game" --frames 240 --every 40 --out "$out" >/dev/null 2>&1
+"$player" "$game" --frames 600 --every 60 --out "$out" >/dev/null 2>&1
 (cd "$out" && sha256sum frame_*.png) > "$out/checksums"
 if [ "${4:-}" = "--update" ]; then
   cp "$out/checksums" "$stored"

@@ -32,19 +32,23 @@ int main(int argc, char** argv) {
   std::error_code error;
   for (const char* folder : {"archive", "packed", "CG/SP"}) fs::create_directories(root / folder, error);
 
-  const Picture banner = a::banner(360, 72);
+  const Picture frame = a::messageFrame(1040, 200);
   const Output outputs[] = {
-      {"archive/CG00100.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::backgroundGradient(1280, 720), false, w); }},
-      {"archive/CG00101.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::softDisc(256), true, w); }},
-      {"archive/CG00102.jpg", [](auto& p, auto* w) { return a::writeJpeg(p, a::noise(320, 240, 7), 90, w); }},
-      {"archive/CG00103.bmp", [](auto& p, auto* w) { return a::writeBmp24(p, a::shapes(256), w); }},
+      {"archive/CG00100.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::harbour(1280, 720), false, w); }},
+      {"archive/CG00101.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::sparkle(48), true, w); }},
+      {"archive/CG00102.jpg", [](auto& p, auto* w) { return a::writeJpeg(p, a::nightSky(1280, 720), 92, w); }},
+      {"archive/CG00103.bmp", [](auto& p, auto* w) { return a::writeBmp24(p, a::vignette(1280, 720), w); }},
       {"archive/CG00104.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::ruleImage(1280, 720), false, w); }},
       {"archive/CG00105.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::star(200), true, w); }},
-      {"archive/CG00106.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::alphaRing(256), true, w); }},
-      {"archive/CG00107.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::noise(1280, 720, 99), false, w); }},
+      {"archive/CG00106.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::softSpot(256), true, w); }},
+      {"archive/CG00107.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::clouds(2048, 240), true, w); }},
+      {"archive/CG00108.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::figure(260, 520, 0), true, w); }},
+      {"archive/CG00109.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::figure(260, 560, 1), true, w); }},
+      {"archive/CG00110.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::button(360, 64), true, w); }},
+      {"archive/CG00111.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::glow(512), false, w); }},
       {"packed/CG00300.png", [](auto& p, auto* w) { return a::writePngPicture(p, a::star(120), true, w); }},
-      {"CG/CG00200.png", [&](auto& p, auto* w) { return a::writePngPicture(p, banner, false, w); }},
-      {"CG/SP/CG00200.bmp", [&](auto& p, auto* w) { return a::writeBmp32(p, a::alphaAsGrey(banner), w); }},
+      {"CG/CG00200.png", [&](auto& p, auto* w) { return a::writePngPicture(p, frame, false, w); }},
+      {"CG/SP/CG00200.bmp", [&](auto& p, auto* w) { return a::writeBmp32(p, a::alphaAsGrey(frame), w); }},
   };
   for (const Output& output : outputs) {
     std::string why;

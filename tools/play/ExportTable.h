@@ -1,7 +1,7 @@
 // Every exported call of the engine library as the player knows it: the name, the kind of each
 // argument and of the result, and a caller compiled for exactly that C signature. This table is
 // the one place where the player describes the library's boundary; binding, argument checks,
-// the Lua results and the export reference are all derived from it.
+// the Lua results and the export reference (with what each export means) are all derived from it.
 #pragma once
 
 #include <cstddef>
@@ -47,11 +47,19 @@ union CallResult {
 // Calls `function` (the export's address) with `args`, one slot per argument kind.
 using Invoker = CallResult (*)(void* function, const ArgSlot* args);
 
+// What an export means to a script author, as the export reference shows it.
+struct ExportDoc {
+  std::string_view meaning;    // one line: what the export does
+  std::string_view arguments;  // the unit or range of every argument the script passes; empty when none
+  std::string_view failure;    // what the script gets back when the export fails or finds nothing
+};
+
 struct ExportSignature {
   std::string_view name;
   ResultKind result;
   std::span<const ArgKind> args;
   Invoker invoke;
+  ExportDoc doc;
 };
 
 // Every export of the library, in family order.

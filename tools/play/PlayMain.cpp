@@ -4,59 +4,22 @@
 #include <iostream>
 
 #include "tools/play/EngineLibrary.h"
+#include "tools/play/ExportReference.h"
 #include "tools/play/ExportTable.h"
 #include "tools/play/Session.h"
 
 namespace {
 
-// How a kind looks from Lua.
-std::string luaName(tamblet::play::ArgKind kind) {
-  using tamblet::play::ArgKind;
-  switch (kind) {
-    case ArgKind::kInt: return "integer";
-    case ArgKind::kBool: return "boolean";
-    case ArgKind::kFloat: return "number";
-    case ArgKind::kIntOut: return "integer";
-    case ArgKind::kIntListOut: return "table of integers";
-    case ArgKind::kArray: return "table (array)";
-    case ArgKind::kStruct: return "table (structure)";
-    case ArgKind::kSurface: return "surface or nil";
-    case ArgKind::kInterfaceId: return "id text";
-    default: return "string";
-  }
-}
-
-std::string luaName(tamblet::play::ResultKind kind) {
-  using tamblet::play::ResultKind;
-  switch (kind) {
-    case ResultKind::kInt: return "integer";
-    case ResultKind::kBool: return "boolean";
-    case ResultKind::kFloat: return "number";
-    case ResultKind::kSurface: return "surface or nil";
-    case ResultKind::kInterface: return "boolean (an object was handed out)";
-    default: return "";
-  }
-}
-
-// The export reference as a Markdown table; with a library, whether each export is bound in it.
+// The export reference in Markdown, or the C signatures (with a library: whether each is bound).
 int listExports(const std::string& libraryPath, bool markdown) {
   std::string why;
   const auto library = libraryPath.empty() ? nullptr : tamblet::play::EngineLibrary::open(libraryPath, &why);
-  if (markdown) std::cout << "| Export | Lua arguments | Lua results |\n|---|---|---|\n";
+  if (markdown) {
+    std::cout << tamblet::play::exportReferenceMarkdown();
+    return 0;
+  }
   for (const tamblet::play::ExportSignature& signature : tamblet::play::exportTable()) {
-    if (!markdown) {
-      std::cout << (library ? (library->has(signature) ? "bound    " : "missing  ") : "") << describe(signature) << '\n';
-      continue;
-    }
-    std::string arguments, results;
-    results = luaName(signature.result);
-    for (tamblet::play::ArgKind kind : signature.args) {
-      const std::string name = luaName(kind);
-      if (takesScriptValue(kind)) arguments += (arguments.empty() ? "" : ", ") + name;
-      if (returnsToScript(kind)) results += (results.empty() ? "" : ", ") + name;
-    }
-    std::cout << "| `" << signature.name << "` | " << (arguments.empty() ? "—" : arguments) << " | "
-              << (results.empty() ? "—" : results) << " |\n";
+    std::cout << (library ? (library->has(signature) ? "bound    " : "missing  ") : "") << describe(signature) << '\n';
   }
   if (!libraryPath.empty() && !library) {
     std::cerr << "tamblet-play: cannot open the engine library: " << why << '\n';
