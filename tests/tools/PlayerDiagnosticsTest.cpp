@@ -48,7 +48,7 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
   return count;
 }
 
-enum class Archive { kNone, kJunk, kCutShort, kWithPicture };
+enum class Archive { kNone, kJunk, kJunkPacked, kCutShort, kWithPicture };
 
 struct PlayerCase {
   const char* name;
@@ -67,6 +67,8 @@ constexpr char kSecond[] = "SP_SetCG(1, 2)\n";
 
 const PlayerCase kCases[] = {
     {"JunkArchive", Archive::kJunk, nullptr, kMissing, "", 0, "CG.kov\" cannot be opened: Not a zip archive\n", nullptr, 0},
+    {"JunkPackedArchive", Archive::kJunkPacked, nullptr, kMissing, "", 0,
+     "CG.zep\" cannot be opened: Not a zip archive\n", nullptr, 0},
     {"CutShortArchive", Archive::kCutShort, nullptr, kMissing, "", 0, "CG.kov\" cannot be opened: Not a zip archive\n",
      nullptr, 0},
     {"StrictStopsOnStartUp", Archive::kJunk, nullptr, kMissing, "--strict", 1,
@@ -109,6 +111,7 @@ class PlayerDiagnosticsTest : public ::testing::TestWithParam<PlayerCase> {
   void makeArchive(const PlayerCase& run) {
     const fs::path archive = root_ / "game" / "CG.kov";
     if (run.archive == Archive::kJunk) writeBytes(archive, Bytes(3000, 0x5A));
+    if (run.archive == Archive::kJunkPacked) writeBytes(root_ / "game" / "CG.zep", Bytes(3000, 0x5A));
     if (run.archive != Archive::kCutShort && run.archive != Archive::kWithPicture) return;
     writeBytes(root_ / "pictures" / "CG1.png", goodPng());
     if (run.picture) writeBytes(root_ / "pictures" / "CG2.png", run.picture());

@@ -445,8 +445,8 @@ void Session::printSummary() {
       err_ << ", memory " << current->i << " MiB (peak " << peak->i << " MiB)";
     } else {
       const auto [processCurrent, processPeak] = processMemoryMiB();
-      err_ << ", memory " << processCurrent << " MiB (peak " << processPeak << " MiB; read by the player, the engine "
-           << "samples it in debug mode only)";
+      err_ << ", memory " << processCurrent << " MiB (peak " << processPeak << " MiB; read by the player: the engine "
+           << "has not sampled it, which it does in debug mode only)";
     }
     std::int32_t total = 0, used = 0, peakUsed = 0;
     ArgSlot video[3];
