@@ -151,7 +151,9 @@ bool CgArchive::readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint6
   // Reading on to the end makes the library check the entry's checksum; the data must end there.
   std::uint8_t extra = 0;
   bool whole = done == size && zip_fread(file, &extra, 1) == 0;
-  if (!whole) tell(why, done < size ? std::string("entry cut short: ") + zip_file_strerror(file) : "entry longer than declared");
+  if (!whole) {
+    tell(why, done < size ? std::string("entry cut short: ") + zip_file_strerror(file) : "entry longer than declared");
+  }
   if (const int closed = zip_fclose(file); closed != 0) {
     if (whole) tell(why, zipErrorText(closed));
     whole = false;

@@ -46,7 +46,8 @@ TEST_F(PackToolTest, BuildListAndReindex) {
   EXPECT_EQ(run.out, "packed 2 CGs into " + archive + "\n");
   EXPECT_EQ(run.err, "tamblet-pack: warning: skipping readme.txt: not named CG<number>.<ext>\n"
                      "tamblet-pack: warning: CG3.bmp: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n"
-                     "tamblet-pack: warning: CG00100.png: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n");
+                     "tamblet-pack: warning: CG00100.png: unknown format (not BMP, JPEG or PNG); packed anyway "
+                     "(--force)\n");
   run = pack("list", archive);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "3 3.bmp 20\n100 100.png 10\nindex: up to date\n");
@@ -81,8 +82,9 @@ TEST_F(PackToolTest, BadInputExitsWithOneAndSaysWhy) {
   std::filesystem::remove(cgs_ / "5.bmp");
   run = pack("build --force", cgs_.str(), work_.str());
   EXPECT_EQ(run.exitCode, 1);  // the output is a folder
-  EXPECT_EQ(run.err, "tamblet-pack: warning: CG00005.png: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n"
-                     "tamblet-pack: " + work_.str() + " exists and is not a file\n");
+  EXPECT_EQ(run.err,
+            "tamblet-pack: warning: CG00005.png: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n"
+            "tamblet-pack: " + work_.str() + " exists and is not a file\n");
 
   writeFile(archive, patternBytes(100, 8));
   run = pack("list", archive);

@@ -48,7 +48,9 @@ inline Bytes redPng(std::uint32_t width, std::uint32_t height, std::uint32_t hea
   return out;
 }
 
-inline Bytes goodPng() { return redPng(8, 6, 8, 6); }
+inline Bytes goodPng() {
+  return redPng(8, 6, 8, 6);
+}
 inline Bytes truncatedPng() {
   Bytes bytes = goodPng();
   bytes.resize(bytes.size() - 20);
@@ -59,11 +61,13 @@ inline Bytes corruptPng() {
   bytes[30] ^= 0xFF;  // the header chunk's checksum, which no longer matches its bytes
   return bytes;
 }
-inline Bytes hugePng() { return redPng(1, 1, 60000, 60000); }
+inline Bytes hugePng() {
+  return redPng(1, 1, 60000, 60000);
+}
 
 inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace tamblet::testing

@@ -21,9 +21,9 @@ struct BrokenCase {
   const char* kind;
   const char* file;
   Bytes (*bytes)();
-  const char* limit;        // --max-size, or null
-  const char* packLine;     // what build says on stderr
-  const char* verifyLine;   // what verify says about the forced entry, or null when nothing is packed
+  const char* limit;       // --max-size, or null
+  const char* packLine;    // what build says on stderr
+  const char* verifyLine;  // what verify says about the forced entry, or null when nothing is packed
 };
 
 const BrokenCase kCases[] = {
@@ -80,8 +80,8 @@ TEST_P(PackChecksTest, RefusedWithItsReasonForcedWithAWarningAndReportedByVerify
 
   std::ostringstream verifyOut, verifyErr;
   EXPECT_EQ(tamblet::pack::verifyArchive(archive, options.limit, verifyOut, verifyErr), 1);
-  EXPECT_EQ(verifyOut.str(), std::string("CG 1 (1.png): ") + (broken.limit ? "refused: too large: 8 × 6 (limit 4 × 4)\n"
-                                                                          : "ok, PNG 8 × 6\n") +
+  EXPECT_EQ(verifyOut.str(), std::string("CG 1 (1.png): ") +
+                                 (broken.limit ? "refused: too large: 8 × 6 (limit 4 × 4)\n" : "ok, PNG 8 × 6\n") +
                                  broken.verifyLine + "2 CGs, " + (broken.limit ? "2" : "1") + " failed\n");
 }
 

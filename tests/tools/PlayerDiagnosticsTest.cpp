@@ -29,8 +29,8 @@ struct RunResult {
 };
 
 RunResult play(const std::string& arguments) {
-  const std::string command = std::string(TAMBLET_PLAY_BINARY) + " --quiet --modules " + TAMBLET_MODULES_DIR + " " +
-                              arguments + " 2>&1";
+  const std::string command =
+      std::string(TAMBLET_PLAY_BINARY) + " --quiet --modules " + TAMBLET_MODULES_DIR + " " + arguments + " 2>&1";
   RunResult result{-1, {}};
   std::FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -57,16 +57,17 @@ struct PlayerCase {
   const char* script;
   const char* flags;
   int code;
-  const char* says;        // a line (or its end) the run prints
-  const char* neverSays;   // text the run must not print, or null
-  int answeredFalse;       // "answered false" lines shown
+  const char* says;       // a line (or its end) the run prints
+  const char* neverSays;  // text the run must not print, or null
+  int answeredFalse;      // "answered false" lines shown
 };
 
 constexpr char kMissing[] = "SP_SetCG(1, 77)\n";
 constexpr char kSecond[] = "SP_SetCG(1, 2)\n";
 
 const PlayerCase kCases[] = {
-    {"JunkArchive", Archive::kJunk, nullptr, kMissing, "", 0, "CG.kov\" cannot be opened: Not a zip archive\n", nullptr, 0},
+    {"JunkArchive", Archive::kJunk, nullptr, kMissing, "", 0, "CG.kov\" cannot be opened: Not a zip archive\n", nullptr,
+     0},
     {"JunkPackedArchive", Archive::kJunkPacked, nullptr, kMissing, "", 0,
      "CG.zep\" cannot be opened: Not a zip archive\n", nullptr, 0},
     {"CutShortArchive", Archive::kCutShort, nullptr, kMissing, "", 0, "CG.kov\" cannot be opened: Not a zip archive\n",
@@ -153,7 +154,8 @@ TEST(PlayerSummaryTest, MemoryIsNeverTheUnsampledZero) {
   for (const char* flags : {"", "--debug"}) {
     const RunResult result = play(game.string() + " --frames 2 --out " + (game / "out").string() + " " + flags);
     EXPECT_EQ(result.code, 0) << result.output;
-    EXPECT_TRUE(std::regex_search(result.output, std::regex(", memory [1-9][0-9]* MiB \\(peak [1-9]"))) << result.output;
+    EXPECT_TRUE(std::regex_search(result.output, std::regex(", memory [1-9][0-9]* MiB \\(peak [1-9]")))
+        << result.output;
   }
   fs::remove_all(game);
 }

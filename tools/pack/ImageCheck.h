@@ -16,8 +16,8 @@ struct SizeLimit {
 
 struct ImageVerdict {
   bool ok = false;
-  std::string reason;   // when refused: "PNG: truncated", "empty", "too large: 20000 × 10 (limit ...)"
-  std::string format;   // "PNG", "JPEG", "BMP" or "unknown"
+  std::string reason;                  // when refused: "PNG: truncated", "empty", "too large: 20000 × 10 (limit ...)"
+  std::string format;                  // "PNG", "JPEG", "BMP" or "unknown"
   std::int32_t width = 0, height = 0;  // when decoded
 };
 

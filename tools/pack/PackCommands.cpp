@@ -46,7 +46,8 @@ int buildArchive(const std::string& folder, const std::string& archive, const Pa
       ignored.push_back(fs::path(file.path).filename().string());
     }
   }
-  for (const std::string& name : ignored) err << "tamblet-pack: warning: skipping " << name << ": not named CG<number>.<ext>\n";
+  for (const std::string& name : ignored)
+    err << "tamblet-pack: warning: skipping " << name << ": not named CG<number>.<ext>\n";
 
   std::size_t refused = 0;
   for (const refhost::CgSourceFile& file : files) {
@@ -113,7 +114,8 @@ int verifyArchive(const std::string& archive, const SizeLimit& limit, std::ostre
     }
   }
   out << opened->lines().size() << " CG" << (opened->lines().size() == 1 ? "" : "s") << ", " << failed << " failed\n";
-  if (failed > 0) return fail(err, archive + ": " + std::to_string(failed) + " CG" + (failed == 1 ? "" : "s") + " failed");
+  if (failed > 0)
+    return fail(err, archive + ": " + std::to_string(failed) + " CG" + (failed == 1 ? "" : "s") + " failed");
   return 0;
 }
 

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   build->add_option("folder", folder, "folder holding CG<number>.<ext> pictures (BMP, JPEG or PNG)")->required();
   build->add_option("archive", archive, "archive file to write (CG.kov for the game's CG archive)")->required();
   addChecks(build, true);
-  CLI::App* zep = app.add_subcommand("zep", "decode and pack the pictures of a folder into a game's packed archive CG.zep");
+  CLI::App* zep =
+      app.add_subcommand("zep", "decode and pack the pictures of a folder into a game's packed archive CG.zep");
   zep->add_option("folder", folder, "folder holding CG<number>.<ext> pictures (BMP, JPEG or PNG)")->required();
   zep->add_option("game", game, "game folder to write CG.zep into (default: the current folder)");
   addChecks(zep, true);

@@ -325,11 +325,12 @@ int ExportBridge::call(lua_State* L, const ExportSignature& signature, void* fun
   const CallResult result = signature.invoke(function, frame.slots.data());
 
   const std::string engineErrors = takeEngineErrors();
-  const std::string watched =
-      watcher_ ? watcher_->afterCall(signature, frame.slots, result, [L] { return scriptArguments(L); }) : std::string();
+  const auto arguments = [L] { return scriptArguments(L); };
+  const std::string watched = watcher_ ? watcher_->afterCall(signature, frame.slots, result, arguments) : std::string();
   if (!engineErrors.empty() || !watched.empty()) {
     if (signature.result == ResultKind::kInterface && result.p) static_cast<IInterface*>(result.p)->Release();
-    return fail(L, engineErrors.empty() ? watched : "engine error in " + std::string(signature.name) + ":\n" + engineErrors);
+    if (engineErrors.empty()) return fail(L, watched);
+    return fail(L, "engine error in " + std::string(signature.name) + ":\n" + engineErrors);
   }
 
   int pushed = 0;

@@ -30,9 +30,12 @@ std::string_view failureAnswer(const ExportSignature& signature) {
   if (isQuery(signature.name)) return {};
   switch (signature.result) {
     case ResultKind::kBool:
-    case ResultKind::kInterface: return "false";  // the script learns whether an object was handed out
-    case ResultKind::kSurface: return "nil";
-    default: return {};
+    case ResultKind::kInterface:
+      return "false";  // the script learns whether an object was handed out
+    case ResultKind::kSurface:
+      return "nil";
+    default:
+      return {};
   }
 }
 
