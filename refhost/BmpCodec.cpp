@@ -58,15 +58,18 @@ struct BmpImage {
   std::uint64_t stride = 0;  // bytes from one file row to the next
   Channel red, green, blue, alpha;
   std::array<std::uint32_t, 256> palette{};  // B, G, R in the low three bytes; unlisted entries black
+  const char* refusal = "bad header";        // why readLayout answered false
 };
 
 // Reads the headers, masks and palette; false for anything malformed, unsupported or too large,
 // including pixel rows that do not all lie inside the bytes.
 bool readLayout(const std::uint8_t* data, std::size_t size, BmpImage& image) {
+  image.refusal = "truncated";
   if (size < kFileHeaderSize + 4) return false;
   image.pixelOffset = u32(data + 10);
   const std::uint32_t headerSize = u32(data + kFileHeaderSize);
   if (headerSize > size - kFileHeaderSize) return false;
+  image.refusal = "bad header";
   const std::uint8_t* header = data + kFileHeaderSize;
 
   std::int64_t height = 0;
@@ -89,10 +92,14 @@ bool readLayout(const std::uint8_t* data, std::size_t size, BmpImage& image) {
   }
   image.topDown = height < 0;
   if (image.topDown) height = -height;  // 64-bit: INT32_MIN negates safely and is refused below
-  if (!imageSizeAllowed(image.width, height)) return false;
+  if (!imageSizeAllowed(image.width, height)) {
+    image.refusal = "too large";
+    return false;
+  }
   image.height = static_cast<std::int32_t>(height);
 
   const bool masked = compression == kBitFields || compression == kAlphaBitFields;
+  image.refusal = "unsupported kind of bitmap";
   if (compression != kRgb && !masked) return false;  // run-length and embedded JPEG/PNG are not read
   if (masked
           ? image.bpp != 16 && image.bpp != 32
@@ -124,6 +131,7 @@ bool readLayout(const std::uint8_t* data, std::size_t size, BmpImage& image) {
         !image.alpha.set(masks[3]))
       return false;
   }
+  image.refusal = "bad header";
   if (image.pixelOffset < tableOffset) return false;  // pixels overlapping the headers
 
   // The palette lies between the headers and the pixels; entries it lacks stay black.
@@ -142,6 +150,7 @@ bool readLayout(const std::uint8_t* data, std::size_t size, BmpImage& image) {
   // Every row must be there; only the padding after the last row may be missing.
   image.stride = (std::uint64_t(image.width) * image.bpp + 31) / 32 * 4;
   const std::uint64_t rowBytes = (std::uint64_t(image.width) * image.bpp + 7) / 8;
+  image.refusal = "truncated";
   return image.pixelOffset <= size && image.stride * (image.height - 1) + rowBytes <= size - image.pixelOffset;
 }
 
@@ -204,13 +213,20 @@ bool isBmp(const std::uint8_t* data, std::size_t size) {
   return data && size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-tamblet::ISurface* decodeBmp(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory) {
+tamblet::ISurface* decodeBmp(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory,
+                             std::string* why) {
   if (!isBmp(data, size)) return nullptr;
   BmpImage image;
-  if (!readLayout(data, size, image)) return nullptr;
+  if (!readLayout(data, size, image)) {
+    if (why) *why = image.refusal;
+    return nullptr;
+  }
   const bool keepAlpha = anyAlpha(data, image);
   tamblet::ISurface* surface = makeImageSurface(factory, image.width, image.height, keepAlpha);
-  if (!surface) return nullptr;
+  if (!surface) {
+    if (why) *why = "out of memory";
+    return nullptr;
+  }
   for (std::int32_t y = 0; y < image.height; ++y) {
     convertRow(fileRow(data, image, y), surface->GetPixelAddress(0, y), image, keepAlpha);
   }

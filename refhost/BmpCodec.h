@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "host/Surface.h"
 
@@ -17,7 +18,9 @@ bool isBmp(const std::uint8_t* data, std::size_t size);
 // bottom-up or top-down. Images whose alpha channel (byte 3 of 32-bit pixels, or an alpha mask)
 // has any non-zero value become surfaces with alpha map; all others pixel-only with alpha 255.
 // Run-length compressed, truncated, oversized or malformed files give null; nothing is read
-// outside the given bytes.
-tamblet::ISurface* decodeBmp(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory);
+// outside the given bytes. On failure `why`, when given, receives the reason ("truncated", "bad
+// header", "too large", ...).
+tamblet::ISurface* decodeBmp(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory,
+                             std::string* why = nullptr);
 
 }  // namespace refhost

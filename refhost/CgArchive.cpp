@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/Ref.h"
+#include "refhost/Diagnostics.h"
 #include "refhost/MemoryBlock.h"
 
 namespace refhost {
@@ -83,13 +84,19 @@ CgArchive::~CgArchive() {
   zip_discard(zip_);
 }
 
-tamblet::IMemory* CgArchive::load(std::int32_t cg) {
+tamblet::IMemory* CgArchive::load(std::int32_t cg, std::string* why) {
   const auto found = entries_.find(cg);
-  if (found == entries_.end()) return nullptr;
+  if (found == entries_.end()) {
+    tell(why, "not in the archive");
+    return nullptr;
+  }
   const Entry& entry = found->second;
   auto block = tamblet::Ref<MemoryBlock>::adopt(MemoryBlock::create());
-  if (!block || !block->Alloc(entry.size)) return nullptr;
-  if (!readEntry(entry.zipIndex, block->GetBuffer(), entry.size)) return nullptr;
+  if (!block || !block->Alloc(entry.size)) {
+    tell(why, "out of memory");
+    return nullptr;
+  }
+  if (!readEntry(entry.zipIndex, block->GetBuffer(), entry.size, why)) return nullptr;
   return block.detach();
 }
 
@@ -129,9 +136,12 @@ bool CgArchive::mapEntries(std::string* why) {
   return true;
 }
 
-bool CgArchive::readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint64_t size) {
+bool CgArchive::readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint64_t size, std::string* why) {
   zip_file_t* file = zip_fopen_index(zip_, zipIndex, 0);
-  if (!file) return false;
+  if (!file) {
+    tell(why, zip_strerror(zip_));
+    return false;
+  }
   std::uint64_t done = 0;
   while (done < size) {
     const zip_int64_t got = zip_fread(file, into + done, size - done);
@@ -141,7 +151,13 @@ bool CgArchive::readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint6
   // Reading on to the end makes the library check the entry's checksum; the data must end there.
   std::uint8_t extra = 0;
   bool whole = done == size && zip_fread(file, &extra, 1) == 0;
-  if (zip_fclose(file) != 0) whole = false;
+  if (!whole) {
+    tell(why, done < size ? std::string("entry cut short: ") + zip_file_strerror(file) : "entry longer than declared");
+  }
+  if (const int closed = zip_fclose(file); closed != 0) {
+    if (whole) tell(why, zipErrorText(closed));
+    whole = false;
+  }
   return whole;
 }
 
@@ -156,6 +172,21 @@ bool CgArchive::indexMatches(const std::string& expected) {
   std::string stored(expected.size(), '\0');
   return readEntry(static_cast<zip_uint64_t>(index), reinterpret_cast<std::uint8_t*>(stored.data()), stored.size()) &&
          stored == expected;
+}
+
+tamblet::IMemory* loadTelling(CgArchive& archive, std::int32_t cg, const std::string& path) noexcept {
+  try {
+    std::string why;
+    tamblet::IMemory* bytes = archive.load(cg, &why);
+    if (!bytes && archive.contains(cg)) {
+      diagnose("CG " + std::to_string(cg) + " in \"" + path + "\" cannot be read: " + why);
+    } else if (bytes && bytes->GetSize() == 0) {
+      diagnose("CG " + std::to_string(cg) + " in \"" + path + "\" is empty (0 bytes)");
+    }
+    return bytes;
+  } catch (...) {
+    return nullptr;  // out of memory telling why: the load fails as it would have
+  }
 }
 
 }  // namespace refhost

@@ -32,8 +32,9 @@ class CgArchive {
 
   bool contains(std::int32_t cg) const { return entries_.contains(cg); }
   // The CG's bytes in a new block (one reference for the caller), or null when the archive does
-  // not hold it or its data cannot be read whole (truncated, corrupt, failed checksum).
-  tamblet::IMemory* load(std::int32_t cg);
+  // not hold it or its data cannot be read whole (truncated, corrupt, failed checksum); then
+  // `why`, when given, receives the reason (libzip's text where it has one).
+  tamblet::IMemory* load(std::int32_t cg, std::string* why = nullptr);
   // True when the index entry is exactly the index the CG entries call for.
   bool isRebuilt() const { return rebuilt_; }
   // The usable CG entries, in ascending CG number; their index is cgIndexText(lines()).
@@ -48,7 +49,7 @@ class CgArchive {
   CgArchive(zip* archive, std::uint64_t fileSize) : zip_(archive), fileSize_(fileSize) {}
   static std::unique_ptr<CgArchive> adopt(zip* archive, std::uint64_t fileSize, std::string* why);
   bool mapEntries(std::string* why);
-  bool readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint64_t size);
+  bool readEntry(std::uint64_t zipIndex, std::uint8_t* into, std::uint64_t size, std::string* why = nullptr);
   bool indexMatches(const std::string& expected);
 
   zip* zip_;
@@ -57,5 +58,9 @@ class CgArchive {
   std::vector<CgIndexLine> lines_;
   bool rebuilt_ = false;
 };
+
+// The archive modules' load: `archive`'s CG, telling the diagnostic sink (naming the archive by
+// `path`) when the archive holds the CG but cannot read it, or holds it with no bytes.
+tamblet::IMemory* loadTelling(CgArchive& archive, std::int32_t cg, const std::string& path) noexcept;
 
 }  // namespace refhost

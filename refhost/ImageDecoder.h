@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "host/Modules.h"
 #include "host/Ref.h"
@@ -19,10 +20,15 @@ class ImageDecoder final : public RefCounted<ImageDecoder, tamblet::IDecodeCG> {
 
   // A new surface with one reference for the caller; null for null or empty data, unknown
   // formats, and files that are truncated, corrupt or larger than the decoders allow. Only the
-  // `size` bytes at `data` are read.
+  // `size` bytes at `data` are read. A refusal is also told to the diagnostic sink.
   tamblet::ISurface* TAMBLET_HOSTCALL Decode(const void* data, std::uint32_t size) override;
+  // The same without the sink: the refusal goes to `why` as "<format>: <reason>", e.g.
+  // "PNG: truncated", "BMP: too large", "unknown format", "empty".
+  tamblet::ISurface* decode(const void* data, std::uint32_t size, std::string* why);
   // kImageFormatBmp, kImageFormatJpeg, kImageFormatPng, or kImageFormatUnknown.
   std::int32_t TAMBLET_HOSTCALL GetFormat(const void* data, std::uint32_t size) override;
+  // "BMP", "JPEG", "PNG", or "unknown" for a format code.
+  static const char* formatName(std::int32_t format);
 
   int decodeCalls() const { return decodeCalls_; }
 

@@ -38,9 +38,16 @@ struct JpegDecode {
   std::size_t size = 0;
   tamblet::ISurfaceFactory* factory = nullptr;
   tamblet::ISurface* surface = nullptr;  // one reference while decoding
+  char refusal[JMSG_LENGTH_MAX] = "corrupt";  // libjpeg's text, or ours, for why decoding stopped
 };
 
+// The state's first member is the decompressor, whose error manager is the state's JpegErrors.
+JpegDecode& stateOf(j_common_ptr info) {
+  return *reinterpret_cast<JpegDecode*>(info);
+}
+
 [[noreturn]] void failJpeg(j_common_ptr info) {
+  info->err->format_message(info, stateOf(info).refusal);
   std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 
@@ -53,7 +60,15 @@ void warnJpeg(j_common_ptr info, int level) {
 void silentJpeg(j_common_ptr) {}
 
 void limitScans(j_common_ptr info) {
-  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) failJpeg(info);
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+    std::snprintf(stateOf(info).refusal, JMSG_LENGTH_MAX, "too many scans");
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+  }
+}
+
+bool refuse(JpegDecode& state, const char* text) {
+  std::snprintf(state.refusal, sizeof state.refusal, "%s", text);
+  return false;
 }
 
 bool runJpegDecode(JpegDecode& state) {
@@ -69,10 +84,10 @@ bool runJpegDecode(JpegDecode& state) {
   state.progress.progress_monitor = limitScans;
   info.progress = &state.progress;
   jpeg_mem_src(&info, state.data, static_cast<unsigned long>(state.size));
-  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
-  if (!imageSizeAllowed(info.image_width, info.image_height)) return false;
+  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return refuse(state, "bad header");
+  if (!imageSizeAllowed(info.image_width, info.image_height)) return refuse(state, "too large");
   if (info.jpeg_color_space != JCS_GRAYSCALE && info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB)
-    return false;
+    return refuse(state, "unsupported colour space");
   info.out_color_space = JCS_EXT_BGRA;  // byte 3 comes out as 255
   jpeg_start_decompress(&info);
   if (info.output_components != 4 || info.output_width != info.image_width || info.output_height != info.image_height)
@@ -80,7 +95,7 @@ bool runJpegDecode(JpegDecode& state) {
 
   state.surface = makeImageSurface(*state.factory, static_cast<std::int32_t>(info.output_width),
                                    static_cast<std::int32_t>(info.output_height), false);
-  if (!state.surface) return false;
+  if (!state.surface) return refuse(state, "out of memory");
   while (info.output_scanline < info.output_height) {
     JSAMPROW row = state.surface->GetPixelAddress(0, static_cast<std::int32_t>(info.output_scanline));
     if (jpeg_read_scanlines(&info, &row, 1) != 1) return false;  // straight into the surface
@@ -95,7 +110,8 @@ bool isJpeg(const std::uint8_t* data, std::size_t size) {
   return data && size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-tamblet::ISurface* decodeJpeg(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory) {
+tamblet::ISurface* decodeJpeg(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory,
+                              std::string* why) {
   if (!isJpeg(data, size)) return nullptr;
   JpegDecode state;
   state.data = data;
@@ -107,6 +123,7 @@ tamblet::ISurface* decodeJpeg(const std::uint8_t* data, std::size_t size, tamble
     state.surface->Release();
     state.surface = nullptr;
   }
+  if (!decoded && why) *why = state.refusal;
   return state.surface;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "host/Surface.h"
 
@@ -13,7 +14,9 @@ namespace refhost {
 bool isJpeg(const std::uint8_t* data, std::size_t size);
 
 // Null for truncated or corrupt data (anything libjpeg warns about), colour spaces other than
-// grey and colour, oversized images, and progressive files with an absurd number of scans.
-tamblet::ISurface* decodeJpeg(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory);
+// grey and colour, oversized images, and progressive files with an absurd number of scans; the
+// reason (libjpeg's text, "bad header", "too large", ...) goes to `why` when given.
+tamblet::ISurface* decodeJpeg(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory,
+                              std::string* why = nullptr);
 
 }  // namespace refhost

@@ -3,11 +3,13 @@
 #include <new>
 #include <utility>
 
+#include "refhost/Diagnostics.h"
+
 namespace refhost {
 
-KovFile* KovFile::open(const std::string& path) {
+KovFile* KovFile::open(const std::string& path, std::string* why) {
   try {
-    std::unique_ptr<CgArchive> archive = CgArchive::openFile(path);
+    std::unique_ptr<CgArchive> archive = CgArchive::openFile(path, why);
     if (!archive) return nullptr;
     return new KovFile(std::move(archive), path);
   } catch (const std::exception&) {
@@ -19,7 +21,7 @@ KovFile::KovFile(std::unique_ptr<CgArchive> archive, std::string path)
     : archive_(std::move(archive)), path_(std::move(path)) {}
 
 tamblet::IMemory* KovFile::Load(std::int32_t cg) {
-  return archive_->load(cg);
+  return loadTelling(*archive_, cg, path_);
 }
 
 bool KovFile::Exists(std::int32_t cg) {

@@ -15,8 +15,11 @@ namespace refhost {
 
 class KovFile final : public RefCounted<KovFile, tamblet::IKOVFile> {
  public:
-  // The archive file at `path` with one reference for the caller, or null when it cannot be opened.
-  static KovFile* open(const std::string& path);
+  // The archive file at `path` with one reference for the caller, or null when it cannot be opened
+  // (the reason in `why` when given).
+  static KovFile* open(const std::string& path, std::string* why = nullptr);
+
+  // Load tells the diagnostic sink when it holds the CG but cannot read it.
 
   tamblet::IMemory* TAMBLET_HOSTCALL Load(std::int32_t cg) override;
   bool TAMBLET_HOSTCALL Exists(std::int32_t cg) override;

@@ -15,7 +15,8 @@ namespace refhost {
 class KovFileManager final : public RefCounted<KovFileManager, tamblet::IKOVFileManager> {
  public:
   // Kind 0: the CG archive file with one reference for the caller; null for any other kind,
-  // when no file is configured, or when the file cannot be opened as a CG archive.
+  // when no file is configured, or when the file cannot be opened as a CG archive (told to the
+  // diagnostic sink with libzip's reason).
   tamblet::IKOVFile* TAMBLET_HOSTCALL GetFile(std::int32_t kind) override;
 
   // The CG archive file's path; empty means none.

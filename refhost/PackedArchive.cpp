@@ -4,6 +4,8 @@
 #include <new>
 #include <string>
 
+#include "refhost/Diagnostics.h"
+
 namespace refhost {
 
 PackedArchive* PackedArchive::create() {
@@ -18,12 +20,14 @@ bool PackedArchive::Open(const char* path) {
   archive_.reset();
   if (!path || !*path) return false;
   try {
-    std::string given = path;
-    archive_ = CgArchive::openFile(given);
+    std::string given = path, why;
+    archive_ = CgArchive::openFile(given, &why);
     if (!archive_ && given.find('\\') != std::string::npos) {
       std::replace(given.begin(), given.end(), '\\', '/');
-      archive_ = CgArchive::openFile(given);
+      archive_ = CgArchive::openFile(given, &why);
     }
+    path_ = given;
+    if (!archive_) diagnose("packed archive \"" + given + "\" cannot be opened: " + why);
   } catch (const std::exception&) {
     archive_.reset();
   }
@@ -31,7 +35,7 @@ bool PackedArchive::Open(const char* path) {
 }
 
 tamblet::IMemory* PackedArchive::Load(std::int32_t cg) {
-  return archive_ ? archive_->load(cg) : nullptr;
+  return archive_ ? loadTelling(*archive_, cg, path_) : nullptr;
 }
 
 bool PackedArchive::Exists(std::int32_t cg) {

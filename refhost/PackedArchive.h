@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "host/Modules.h"
 #include "refhost/CgArchive.h"
@@ -18,7 +19,8 @@ class PackedArchive final : public RefCounted<PackedArchive, tamblet::IPackedArc
   // A new unopened archive with one reference for the caller, or null when memory runs out.
   static PackedArchive* create();
 
-  // Opens the archive at `path`, closing any opened before; false leaves it unopened.
+  // Opens the archive at `path`, closing any opened before; false leaves it unopened and tells the
+  // diagnostic sink why. Load tells it when an entry the archive holds cannot be read.
   bool TAMBLET_HOSTCALL Open(const char* path) override;
   tamblet::IMemory* TAMBLET_HOSTCALL Load(std::int32_t cg) override;  // null while unopened
   bool TAMBLET_HOSTCALL Exists(std::int32_t cg) override;             // false while unopened
@@ -37,6 +39,7 @@ class PackedArchive final : public RefCounted<PackedArchive, tamblet::IPackedArc
 
   LedgerEntry ledger_{"PackedArchive"};
   std::unique_ptr<CgArchive> archive_;
+  std::string path_;
 };
 
 }  // namespace refhost

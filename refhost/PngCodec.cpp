@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,7 +38,40 @@ struct PngDecode {
   tamblet::ISurfaceFactory* factory = nullptr;
   tamblet::ISurface* surface = nullptr;  // one reference while decoding
   png_bytep* rows = nullptr;             // malloc'd row addresses into the surface
+  char refusal[160] = "";                // libpng's text, or ours, for why decoding stopped
+  bool tooLarge = false;
 };
+
+void refuse(PngDecode& state, const char* text) {
+  std::snprintf(state.refusal, sizeof state.refusal, "%s", text);
+}
+
+// "too large: <width> × <height>" from the header, which libpng has read by the time it refuses.
+void refuseTooLarge(PngDecode& state) {
+  const std::uint8_t* header = state.input.data + 16;  // after the signature and IHDR's length and type
+  const auto word = [header](int at) {
+    return static_cast<unsigned long>(header[at]) << 24 | static_cast<unsigned long>(header[at + 1]) << 16 |
+           static_cast<unsigned long>(header[at + 2]) << 8 | header[at + 3];
+  };
+  if (state.input.size < 24) return refuse(state, "too large");
+  std::snprintf(state.refusal, sizeof state.refusal, "too large: %lu × %lu", word(0), word(4));
+}
+
+// Keeps libpng's reason before jumping back. Its own size check warns "... exceeds user limit"
+// and then fails with "Invalid IHDR data"; the warning is the reason then.
+[[noreturn]] void failPngDecode(png_structp png, png_const_charp message) {
+  auto* state = static_cast<PngDecode*>(png_get_error_ptr(png));
+  if (!state->tooLarge) refuse(*state, message ? message : "corrupt");
+  png_longjmp(png, 1);
+}
+
+void warnPngDecode(png_structp png, png_const_charp message) {
+  auto* state = static_cast<PngDecode*>(png_get_error_ptr(png));
+  if (message && std::strstr(message, "exceeds user limit") && !state->tooLarge) {
+    state->tooLarge = true;
+    refuseTooLarge(*state);
+  }
+}
 
 void readPngBytes(png_structp png, png_bytep out, std::size_t count) {
   auto* input = static_cast<PngInput*>(png_get_io_ptr(png));
@@ -60,7 +94,10 @@ bool runPngDecode(PngDecode& state) {
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
   const int colorType = png_get_color_type(png, info);
-  if (!imageSizeAllowed(width, height)) return false;
+  if (!imageSizeAllowed(width, height)) {
+    refuseTooLarge(state);
+    return false;
+  }
   const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 
   png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to an alpha channel
@@ -74,9 +111,10 @@ bool runPngDecode(PngDecode& state) {
 
   state.surface =
       makeImageSurface(*state.factory, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), alpha);
-  if (!state.surface) return false;
-  state.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
-  if (!state.rows) return false;
+  if (!state.surface || !(state.rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height)))) {
+    refuse(state, "out of memory");
+    return false;
+  }
   for (png_uint_32 y = 0; y < height; ++y)
     state.rows[y] = state.surface->GetPixelAddress(0, static_cast<std::int32_t>(y));
   png_read_image(png, state.rows);  // straight into the surface, interlace passes included
@@ -150,13 +188,19 @@ bool isPng(const std::uint8_t* data, std::size_t size) {
   return data && size >= kSignatureSize && png_sig_cmp(data, 0, kSignatureSize) == 0;
 }
 
-tamblet::ISurface* decodePng(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory) {
+tamblet::ISurface* decodePng(const std::uint8_t* data, std::size_t size, tamblet::ISurfaceFactory& factory,
+                             std::string* why) {
   if (!isPng(data, size)) return nullptr;
   PngDecode state;
   state.input = {data, size, 0};
   state.factory = &factory;
-  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failPng, ignorePngWarning);
-  if (!state.png) return nullptr;
+  refuse(state, "out of memory");
+  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, failPngDecode, warnPngDecode);
+  if (!state.png) {
+    if (why) *why = state.refusal;
+    return nullptr;
+  }
+  refuse(state, "corrupt");
   state.info = png_create_info_struct(state.png);
   const bool decoded = state.info && runPngDecode(state);
   png_destroy_read_struct(&state.png, state.info ? &state.info : nullptr, nullptr);
@@ -165,6 +209,7 @@ tamblet::ISurface* decodePng(const std::uint8_t* data, std::size_t size, tamblet
     state.surface->Release();
     state.surface = nullptr;
   }
+  if (!decoded && why) *why = state.refusal;
   return state.surface;
 }
 

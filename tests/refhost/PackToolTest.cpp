@@ -37,14 +37,17 @@ class PackToolTest : public ::testing::Test {
 
 TEST_F(PackToolTest, BuildListAndReindex) {
   writeFile(cgs_ / "CG00100.png", patternBytes(10, 1));
-  writeFile(cgs_ / "3.bmp", Bytes(20, 9));
+  writeFile(cgs_ / "CG3.bmp", Bytes(20, 9));
   writeFile(cgs_ / "readme.txt", textBytes("x"));
   const std::string archive = work_ / "cg.kov";
 
-  ToolRun run = pack("build", cgs_.str(), archive);
+  ToolRun run = pack("build --force", cgs_.str(), archive);  // the bytes are no pictures: packed anyway
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "packed 2 CGs into " + archive + "\n");
-  EXPECT_EQ(run.err, "tamblet-pack: ignoring readme.txt (not a CG file name)\n");
+  EXPECT_EQ(run.err, "tamblet-pack: warning: skipping readme.txt: not named CG<number>.<ext>\n"
+                     "tamblet-pack: warning: CG3.bmp: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n"
+                     "tamblet-pack: warning: CG00100.png: unknown format (not BMP, JPEG or PNG); packed anyway "
+                     "(--force)\n");
   run = pack("list", archive);
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "3 3.bmp 20\n100 100.png 10\nindex: up to date\n");
@@ -67,7 +70,7 @@ TEST_F(PackToolTest, BadInputExitsWithOneAndSaysWhy) {
 
   run = pack("build", cgs_.str(), archive);
   EXPECT_EQ(run.exitCode, 1);  // an empty folder
-  EXPECT_EQ(run.err, "tamblet-pack: no CG files (CG<number>.<ext> or <number>.<ext>) in " + cgs_.str() + "\n");
+  EXPECT_EQ(run.err, "tamblet-pack: no CG files (CG<number>.<ext>) in " + cgs_.str() + "\n");
 
   writeFile(cgs_ / "CG00005.png", {1});
   writeFile(cgs_ / "5.bmp", {2});
@@ -77,9 +80,11 @@ TEST_F(PackToolTest, BadInputExitsWithOneAndSaysWhy) {
   EXPECT_FALSE(std::filesystem::exists(archive));
 
   std::filesystem::remove(cgs_ / "5.bmp");
-  run = pack("build", cgs_.str(), work_.str());
+  run = pack("build --force", cgs_.str(), work_.str());
   EXPECT_EQ(run.exitCode, 1);  // the output is a folder
-  EXPECT_EQ(run.err, "tamblet-pack: " + work_.str() + " exists and is not a file\n");
+  EXPECT_EQ(run.err,
+            "tamblet-pack: warning: CG00005.png: unknown format (not BMP, JPEG or PNG); packed anyway (--force)\n"
+            "tamblet-pack: " + work_.str() + " exists and is not a file\n");
 
   writeFile(archive, patternBytes(100, 8));
   run = pack("list", archive);

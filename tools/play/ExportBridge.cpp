@@ -89,6 +89,28 @@ const char* typeProblem(lua_State* L, int index) {
   }
 }
 
+// The script's arguments of the running call as the script wrote them: "1, 12, \"a.png\"".
+std::string scriptArguments(lua_State* L) {
+  std::string text;
+  for (int at = 1, top = lua_gettop(L); at <= top; ++at) {
+    if (at > 1) text += ", ";
+    switch (lua_type(L, at)) {
+      case LUA_TNUMBER:
+      case LUA_TBOOLEAN:
+      case LUA_TNIL: {
+        std::size_t length = 0;
+        const char* value = luaL_tolstring(L, at, &length);
+        text.append(value, length);
+        lua_pop(L, 1);
+        break;
+      }
+      case LUA_TSTRING: text += '"' + std::string(lua_tostring(L, at)) + '"'; break;
+      default: text += luaL_typename(L, at); break;
+    }
+  }
+  return text;
+}
+
 std::string trimmed(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
@@ -299,11 +321,15 @@ int ExportBridge::call(lua_State* L, const ExportSignature& signature, void* fun
   }
 
   if (vm_ && signature.name == "Debug_GetFuncStack") describeCallStack(L);
+  if (watcher_) watcher_->beforeCall();
   const CallResult result = signature.invoke(function, frame.slots.data());
 
   const std::string engineErrors = takeEngineErrors();
-  if (!engineErrors.empty()) {
+  const auto arguments = [L] { return scriptArguments(L); };
+  const std::string watched = watcher_ ? watcher_->afterCall(signature, frame.slots, result, arguments) : std::string();
+  if (!engineErrors.empty() || !watched.empty()) {
     if (signature.result == ResultKind::kInterface && result.p) static_cast<IInterface*>(result.p)->Release();
+    if (engineErrors.empty()) return fail(L, watched);
     return fail(L, "engine error in " + std::string(signature.name) + ":\n" + engineErrors);
   }
 

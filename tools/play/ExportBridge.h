@@ -14,6 +14,7 @@
 #include "refhost/ScriptVM.h"
 #include "tools/play/EngineLibrary.h"
 #include "tools/play/ExportTable.h"
+#include "tools/play/FailureReport.h"
 
 struct lua_State;
 
@@ -30,6 +31,10 @@ class ExportBridge {
 
   // Registers every export as a global and the surface value type. The bridge must outlive `L`'s use of them.
   void install(lua_State* L);
+
+  // Tells `watcher` around every call the script makes (null: nobody); a text it answers becomes
+  // the call's script error.
+  void setWatcher(CallWatcher* watcher) { watcher_ = watcher; }
 
   // Calls an export from the player itself with ready slots; none when it is not bound.
   std::optional<CallResult> callDirect(std::string_view name, std::span<const ArgSlot> args = {});
@@ -50,6 +55,7 @@ class ExportBridge {
   const EngineLibrary& library_;
   refhost::ScriptVM* vm_;
   IHostKernel* kernel_;
+  CallWatcher* watcher_ = nullptr;
   std::size_t errorsSeen_ = 0;
 };
 

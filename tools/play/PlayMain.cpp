@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
   app.add_option("--every", options.every, "write every K-th frame as PNG (default 30)")->check(CLI::Range(1, 100000000));
   auto* outOption = app.add_option("--out", out, "folder for frames and the contact sheet (default out)");
   app.add_flag("--window", options.window, "show the game in a window with real pacing and input");
-  app.add_flag("--debug", options.debug, "debug mode: loose CG files from the CG folder, load report");
+  app.add_flag("--debug", options.debug,
+               "debug mode: loose CG files from the CG folder, load report, every failed export call and its reason");
+  app.add_flag("--strict", options.strict,
+               "failed export calls and refused pictures become script errors; start-up problems stop the run");
   auto* cacheOption = app.add_option("--cache-mib", cacheMiB, "CG cache budget in MiB (default 64)")->check(CLI::Range(1, 4096));
   auto* sizeOption = app.add_option("--size", size, "main surface size WIDTHxHEIGHT (default 640x480)");
   app.add_option("--library", options.library, "path of libTambletSpriteEngine.so")->capture_default_str();

@@ -3,7 +3,9 @@
 #include <lua.hpp>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,12 +13,14 @@
 #include <sstream>
 #include <vector>
 
+#include "refhost/Diagnostics.h"
 #include "refhost/Host.h"
 #include "tools/common/Image.h"
 #include "tools/common/PngFile.h"
 #include "tools/common/TextCodec.h"
 #include "tools/play/EngineLibrary.h"
 #include "tools/play/ExportBridge.h"
+#include "tools/play/FailureReport.h"
 #include "tools/play/FrameStats.h"
 #include "tools/play/GameConfig.h"
 #include "tools/play/HostModules.h"
@@ -80,6 +84,34 @@ struct LuaCloser {
   void operator()(lua_State* L) const { lua_close(L); }
 };
 
+// The host's diagnostic lines go to `report` while this lives.
+class DiagnosticRoute {
+ public:
+  explicit DiagnosticRoute(FailureReport& report)
+      : previous_(refhost::setDiagnosticSink([&report](std::string_view line) { report.hostLine(line); })) {}
+  DiagnosticRoute(const DiagnosticRoute&) = delete;
+  DiagnosticRoute& operator=(const DiagnosticRoute&) = delete;
+  ~DiagnosticRoute() { refhost::setDiagnosticSink(std::move(previous_)); }
+
+ private:
+  refhost::DiagnosticSink previous_;
+};
+
+// Resident and peak resident memory of this process in MiB, read as the engine samples it in
+// debug mode; zeros when /proc cannot be read.
+std::pair<std::int64_t, std::int64_t> processMemoryMiB() {
+  std::int64_t current = 0, peak = 0;
+  if (std::ifstream statm("/proc/self/statm"); statm) {
+    std::int64_t size = 0, resident = 0;
+    if (statm >> size >> resident) current = (resident * sysconf(_SC_PAGESIZE)) >> 20;
+  }
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) peak = std::atoll(line.c_str() + 6) >> 10;
+  }
+  return {current, std::max(current, peak)};
+}
+
 class Session final : public PlayerControl {
  public:
   Session(const PlayOptions& options, std::ostream& err) : options_(options), err_(err) {}
@@ -100,6 +132,7 @@ class Session final : public PlayerControl {
   void showProgress();
   void finishOutput();
   void printSummary();
+  void showLooseLines(const char* when);
   bool progressShown() const;
   std::optional<CallResult> engineCall(std::string_view name) { return bridge_->callDirect(name); }
 
@@ -112,6 +145,7 @@ class Session final : public PlayerControl {
   std::int32_t framesDone_ = 0;
   std::int32_t framesWritten_ = 0;
   bool initialised_ = false;
+  bool debug_ = false;
   std::int32_t cacheMiB_ = kDefaultCacheMiB;
   std::string title_ = "tamblet-play";
   Clock::time_point frameStart_;
@@ -119,7 +153,10 @@ class Session final : public PlayerControl {
   FrameStats stats_;
   std::vector<Image> thumbnails_;
   int lastProgress_ = -1;
-  // Destroyed in reverse: the script's values first, then the engine (through the host), then the library.
+  // Destroyed in reverse: the script's values first, then the engine (through the host), then the
+  // library, and only then the failure report the host's lines go to.
+  std::unique_ptr<FailureReport> report_;
+  std::unique_ptr<DiagnosticRoute> route_;
   std::unique_ptr<EngineLibrary> library_;
   std::unique_ptr<refhost::Host> host_;
   std::unique_ptr<ExportBridge> bridge_;
@@ -133,7 +170,7 @@ int Session::run() {
   const int code = runScript();
   if (progressShown()) err_ << '\n';
   finishOutput();
-  printSummary();
+  if (code == kExitOk) printSummary();
   return code;
 }
 
@@ -164,6 +201,9 @@ int Session::prepare() {
   const std::int32_t height = options_.height.value_or(config.height.value_or(480));
   const std::int32_t cacheMiB = options_.cacheMiB.value_or(config.cacheMiB.value_or(kDefaultCacheMiB));
   const bool debug = options_.debug || config.debug.value_or(false);
+  debug_ = debug;
+  report_ = std::make_unique<FailureReport>(err_, debug, options_.strict);
+  route_ = std::make_unique<DiagnosticRoute>(*report_);
   if (config.title) title_ = *config.title;
   cacheMiB_ = cacheMiB;
 
@@ -255,6 +295,12 @@ int Session::startEngine() {
   err_ << engineOutput;
   if (!raised.empty()) err_ << raised << '\n';
   initialised_ = true;
+  const std::vector<std::string> problems = report_->takeLooseLines();
+  for (const std::string& line : problems) err_ << "tamblet-play: start-up: " << line << '\n';
+  if (options_.strict && !problems.empty()) {
+    err_ << "tamblet-play: --strict: the game stops on start-up problems\n";
+    return kExitScriptError;
+  }
   return kExitOk;
 }
 
@@ -267,6 +313,16 @@ int Session::runScript() {
   }
   luaL_openlibs(L);
   bridge_->install(L);
+  bridge_->setWatcher(report_.get());
+  report_->setCgProbe([this](std::int32_t cg) -> std::optional<bool> {
+    if (!initialised_) return std::nullopt;
+    ArgSlot slot;
+    slot.i = cg;
+    const auto exists = bridge_->callDirect("CG_IsExist", std::span<const ArgSlot>(&slot, 1));
+    bridge_->takeEngineErrors();
+    if (!exists) return std::nullopt;
+    return exists->i != 0;
+  });
   installPlayerApi(L, *bridge_, host_.get(), *this);
   // require() finds the game's own modules beside main.lua.
   lua_getglobal(L, "package");
@@ -283,7 +339,9 @@ int Session::runScript() {
   if (progressShown()) err_ << '\n';
   lastProgress_ = -1;
   const char* message = lua_tostring(L, -1);
-  err_ << "tamblet-play: script error:\n" << (message ? message : "(an error value that is not a text)") << '\n';
+  err_ << "tamblet-play: script error in frame " << framesDone_ + 1 << " (" << framesDone_ << " frame"
+       << (framesDone_ == 1 ? "" : "s") << " finished):\n"
+       << (message ? message : "(an error value that is not a text)") << '\n';
   return kExitScriptError;
 }
 
@@ -312,6 +370,7 @@ bool Session::finishFrame() {
     window_->present(host_->mainSurface(), fps);
   }
   stats_.add(std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count());
+  showLooseLines("frame");
   showProgress();
   return open;
 }
@@ -343,6 +402,13 @@ void Session::showProgress() {
        << " frames" << (terminal ? "" : "\n") << std::flush;
 }
 
+// Host lines from outside the script's calls (the frame calls of the player itself), in debug mode.
+void Session::showLooseLines(const char* when) {
+  for (const std::string& line : report_->takeLooseLines()) {
+    if (debug_) err_ << "tamblet-play: " << when << ' ' << framesDone_ << ": " << line << '\n';
+  }
+}
+
 bool Session::progressShown() const { return lastProgress_ >= 0 && isatty(2) != 0; }
 
 void Session::finishOutput() {
@@ -371,9 +437,17 @@ void Session::printSummary() {
       err_ << line;
     }
     if (const auto rate = engineCall("Debug_GetFillRate")) err_ << ", fill rate " << rate->i;
+    // The engine samples memory in its frame call in debug mode only; otherwise the player reads
+    // the same figures itself and says so, rather than printing the engine's unsampled zeros.
     const auto current = engineCall("Debug_GetCurrentAllocatedMemorySize");
     const auto peak = engineCall("Debug_GetMaxAllocatedMemorySize");
-    if (current && peak) err_ << ", memory " << current->i << " MiB (peak " << peak->i << " MiB)";
+    if (current && peak && (current->i > 0 || peak->i > 0)) {
+      err_ << ", memory " << current->i << " MiB (peak " << peak->i << " MiB)";
+    } else {
+      const auto [processCurrent, processPeak] = processMemoryMiB();
+      err_ << ", memory " << processCurrent << " MiB (peak " << processPeak << " MiB; read by the player: the engine "
+           << "has not sampled it, which it does in debug mode only)";
+    }
     std::int32_t total = 0, used = 0, peakUsed = 0;
     ArgSlot video[3];
     video[0].p = &total;
@@ -386,6 +460,7 @@ void Session::printSummary() {
     err_ << '\n';
     bridge_->takeEngineErrors();
   }
+  report_->printSummary();
   if (framesWritten_ > 0) {
     err_ << "  wrote " << framesWritten_ << " frames and contact_sheet.png to " << out_.string() << '\n';
   }

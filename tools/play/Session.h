@@ -16,7 +16,8 @@ struct PlayOptions {
   std::int32_t every = 30;             // write every K-th frame
   std::optional<std::string> outFolder;  // default "out" headless; frames are written in a window only when given
   bool window = false;
-  bool debug = false;
+  bool debug = false;   // engine debug mode, and every failure report on stderr
+  bool strict = false;  // failure reports become script errors (start-up ones stop the run)
   std::optional<std::int32_t> cacheMiB;  // default 64
   std::optional<std::int32_t> width, height;  // default 640 × 480
   std::string library;  // the engine library's path
@@ -35,7 +36,8 @@ enum ExitCode : int {
   kExitOutput = 5,
 };
 
-// Runs the game; messages, the progress bar and the summary go to `err`.
+// Runs the game; messages, the progress bar and the summary go to `err`. After a script error
+// only the error and the frame it happened in are reported (exit code 1), no run summary.
 int runGame(const PlayOptions& options, std::ostream& err);
 
 }  // namespace tamblet::play
