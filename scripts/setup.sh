@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config binutils
+  g++ cmake ninja-build pkg-config binutils ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libpng-dev libjpeg-dev libzip-dev
   libcli11-dev liblua5.4-dev libsdl2-dev

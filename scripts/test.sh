@@ -8,9 +8,16 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 jobs=$(nproc)
+# Compiler cache: paths are taken relative to the clone, so another clone on the same machine
+# (a CI run beside a work tree) reuses what was compiled before.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 for preset in release sanitize; do
   echo "== ${preset} build =="
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" "${launcher[@]}" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "== ${preset} tests =="
   ctest --preset "$preset" -j "$jobs"
@@ -22,6 +29,6 @@ done
 
 echo "== fuzz targets (clang, bounded) =="
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTAMBLET_BUILD_BENCHMARKS=OFF -DTAMBLET_FUZZ_SECONDS=15 >/dev/null
+  -DTAMBLET_BUILD_BENCHMARKS=OFF -DTAMBLET_FUZZ_SECONDS=15 "${launcher[@]}" >/dev/null
 cmake --build build/fuzz --target decoder_fuzz archive_fuzz font_library_fuzz char_sprite_load_fuzz -j "$jobs"
 ctest --test-dir build/fuzz -L fuzz --output-on-failure
