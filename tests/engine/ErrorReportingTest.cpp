@@ -78,40 +78,23 @@ ReporterLayout layoutOf(const CErrorMessage* reporter) {
   return layout;
 }
 
-class CountedScreen final : public IMainSurface {
- public:
-  std::int32_t AddRef() override { return 2; }
-  std::int32_t Release() override { return 1; }
-  std::uint8_t* GetPixelAddress(std::int32_t, std::int32_t) override { return nullptr; }
-  std::uint8_t* GetAMapAddress(std::int32_t, std::int32_t) override { return nullptr; }
-  std::int32_t GetWidth() override { return 1280; }
-  std::int32_t GetHeight() override { return 720; }
-  std::int32_t GetBpp() override { return 32; }
-  std::int32_t GetPitch() override { return 1280 * 4; }
-  std::int32_t GetAMapPitch() override { return 0; }
-  bool HasPixel() override { return true; }
-  bool HasAMap() override { return false; }
-  void BlitToWindow(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-};
-
-// Binds the engine object to fakes the way start-up leaves it, and tears it down afterwards.
+// Binds the engine object's reporter to a fake VM the way start-up leaves it.
 class BoundEngineObject : public ::testing::Test {
  protected:
   void SetUp() override {
     CVELM& engine = CVELM::instance();
     engine.objects.errorReporter = Ref<CErrorMessage>::adopt(CErrorMessage::create());
     engine.objects.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-    engine.binding.mainSurface = &screen;
     engine.markInitialised();
   }
   void TearDown() override { CVELM::instance().teardown(); }
 
   RecordingSink sink;
   FakeVM vm{&sink};
-  CountedScreen screen;
 };
 
-TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
+// Error raises its text literally; GetInterface hands out a counted reference to the reporter only.
+TEST_F(BoundEngineObject, ErrorAndGetInterfaceAnswerFromTheReporter) {
   StringValue percent("100%"), conversions("%s %d %05d");
   Error(&percent);
   Error(&conversions);
@@ -126,12 +109,6 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(GetInterface(&kIID_IGraph3), nullptr);  // an unknown id changes no reference count
   EXPECT_EQ(reporter->AddRef(), 2);
   EXPECT_EQ(reporter->Release(), 1);
-
-  EXPECT_EQ(GetScreenWidth(), 1280);
-  EXPECT_EQ(GetScreenHeight(), 720);
-  CVELM::instance().teardown();
-  EXPECT_EQ(GetScreenWidth(), 0);
-  EXPECT_EQ(CVELM::instance().binding.mainSurface, nullptr);
 }
 
 TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
@@ -154,7 +131,7 @@ TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
   callSlot<void>(CErrorMessage::create(), 4, 1u);     // Destruct with bit 0 frees
 }
 
-TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
+TEST(CErrorMessage, ReportsThroughTheVmsErrorSinkElseAMessageBoxAndADebuggerLine) {
   CapturingMessageSink messages;
   CErrorMessage* reporter = CErrorMessage::create();
   IErrorMessage* asHost = reporter;
@@ -183,16 +160,12 @@ TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
     EXPECT_EQ(box.style, MessageBoxStyle::kSystemError);
   }
   EXPECT_TRUE(messages.debugLines.empty());
-  reporter->Release();
-}
 
-TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
-  CapturingMessageSink messages;
+  // With a VM that has an error sink, every report is raised through it, cut at the buffer's size.
   RecordingSink sink;
-  FakeVM vm(&sink);
-  CErrorMessage* reporter = CErrorMessage::create();
-  reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-  IErrorMessage* asHost = reporter;
+  FakeVM vmWithSink(&sink);
+  reporter->SetInterfaces(&vmWithSink, nullptr, nullptr, nullptr, nullptr, nullptr);
+  messages.boxes.clear();
 
   EXPECT_EQ(asHost->Open(fixedText(FixedText::kSpSetBlendRateBadArgument), 1, 256), 0);
   EXPECT_EQ(asHost->Open("%s", std::string(20000, 'x').c_str()), 0);
@@ -202,7 +175,7 @@ TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
   EXPECT_EQ(sink.texts, (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
                                "\n", std::string(16382, 'y') + "\n",
                                std::string(16383, 'z')}));  // the last line feed falls beyond the cut
-  EXPECT_EQ(vm.serviceRequests, 7);
+  EXPECT_EQ(vmWithSink.serviceRequests, 7);
   EXPECT_TRUE(messages.debugLines.empty() && messages.boxes.empty());
 
   // Null format still only writes the debugger line, even with a VM.

@@ -56,20 +56,11 @@ TEST_F(SpriteExports, SettersCreateSpritesWithStartValuesWhileFindersAnswerDefau
   EXPECT_EQ(SP_Count(), 5);
   EXPECT_TRUE(takeErrors().empty());
 
-  // SP_SetX keeps y, SP_SetY keeps x; brightness and colours are separate.
-  EXPECT_EQ(SP_SetX(6, 7), 1);
-  EXPECT_EQ(SP_GetPosY(6), 0);
-  EXPECT_EQ(SP_SetAddColor(6, 10, 0, 0, 0), 1);
-  EXPECT_EQ(SP_SetBrightness(6, 128), 1);
-  EXPECT_EQ(SP_GetBrightness(6), 128);
-  EXPECT_EQ(SP_SetMultipleColor(6, 10, 20, 30), 1);
-  EXPECT_EQ(SP_GetBrightness(6), 10);
-  EXPECT_EQ(SP_Suspend(6), 1);
-  EXPECT_EQ(SP_IsSuspend(6), 1);
-  EXPECT_EQ(SP_Delete(6), 1);
-  EXPECT_EQ(SP_IsUsing(6), 0);
-  EXPECT_EQ(SP_DeleteAll(), 1);
-  EXPECT_EQ(SP_Count(), 0);
+  // SP_SetX keeps y; the multiplied colour sets the brightness, the added colour does not.
+  EXPECT_EQ((Ints{SP_SetX(6, 7), SP_GetPosY(6), SP_SetAddColor(6, 10, 0, 0, 0), SP_SetBrightness(6, 128),
+                  SP_GetBrightness(6), SP_SetMultipleColor(6, 10, 20, 30), SP_GetBrightness(6), SP_Suspend(6),
+                  SP_IsSuspend(6), SP_Delete(6), SP_IsUsing(6), SP_DeleteAll(), SP_Count()}),
+            (Ints{1, 0, 1, 1, 128, 1, 10, 1, 1, 1, 0, 1, 0}));
 }
 
 TEST_F(SpriteExports, ArgumentChecksReportTheirTextsAndChangeNothing) {
@@ -147,19 +138,14 @@ TEST_F(SpriteExports, EnumChecksTheArrayInOrderAndAlwaysAnswersTheCount) {
   refhost::VMArray shortInts(kVMTypeInt, {4});
   refhost::VMArray ints(kVMTypeInt, {7});
   ints.SetElement(5, &(const std::int32_t&)99);
-  EXPECT_EQ(SP_Enum(&twoDimensional), 5);
-  EXPECT_EQ(SP_Enum(&floats), 5);
-  EXPECT_EQ(SP_Enum(&shortInts), 5);
-  EXPECT_EQ(SP_Enum(nullptr), 5);
-  EXPECT_EQ(shortInts.values(), (std::vector<std::int32_t>(4, 0)));
-  EXPECT_EQ(
-      takeErrors(),
-      (std::vector<std::string>{
-          platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n"),
-          platform::utf8ToSjis("SP_Enumの引数はintの配列でなければならない\n"),
-          platform::utf8ToSjis(
-              "SP_Enumに渡す配列が必要個数分確保されていない\n必要な個数を取得するには、SP_Count()を呼び出す\n\n"),
-          platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n")}));
+  EXPECT_EQ((Ints{SP_Enum(&twoDimensional), SP_Enum(&floats), SP_Enum(&shortInts), SP_Enum(nullptr)}), Ints(4, 5));
+  EXPECT_EQ(shortInts.values(), Ints(4, 0));
+  const std::string notOneDimensional = platform::utf8ToSjis("SP_Enumに渡す配列は１次元で確保されていなければならない\n");
+  EXPECT_EQ(takeErrors(), (std::vector<std::string>{
+                              notOneDimensional, platform::utf8ToSjis("SP_Enumの引数はintの配列でなければならない\n"),
+                              platform::utf8ToSjis("SP_Enumに渡す配列が必要個数分確保されていない\n"
+                                                   "必要な個数を取得するには、SP_Count()を呼び出す\n\n"),
+                              notOneDimensional}));
   EXPECT_EQ(SP_Enum(&ints), 5);
   EXPECT_EQ(ints.values(), (std::vector<std::int32_t>{1, 2, 3, 4, 5, 99, 0}));
 
