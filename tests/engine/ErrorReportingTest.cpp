@@ -12,6 +12,8 @@
 #include "engine/Exports.h"
 #include "host/EngineObjects.h"
 #include "report/FixedTexts.h"
+#include "refhost/ScriptVM.h"
+#include "refhost/VMString.h"
 #include "report/MessageBoxReporter.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
@@ -30,39 +32,6 @@ const std::string kWithoutVmLine =
 const std::string kWithoutFormatLine =
     "\x81\xAC"
     "ERROR\x81\xAC format=NULL @ CErrorMessage::Open @ VELM2\n";
-
-class RecordingSink final : public IVMErrorSink {
- public:
-  void RaiseError(const char* text) override { texts.emplace_back(text ? text : "(null)"); }
-  Texts texts;
-};
-
-class FakeVM final : public IVM {
- public:
-  explicit FakeVM(IVMErrorSink* sink) : sink_(sink) {}
-  void UnusedSlot0() override { ADD_FAILURE(); }
-  void UnusedSlot1() override { ADD_FAILURE(); }
-  void UnusedSlot2() override { ADD_FAILURE(); }
-  void UnusedSlot3() override { ADD_FAILURE(); }
-  void* GetService(const InterfaceId* id) override {
-    ++serviceRequests;
-    return id && *id == kIID_IVMErrorSink ? sink_ : nullptr;
-  }
-  int serviceRequests = 0;
-
- private:
-  IVMErrorSink* sink_;
-};
-
-class StringValue final : public IString {
- public:
-  explicit StringValue(const char* text) : text_(text) {}
-  const char* GetText() override { return text_.c_str(); }
-  void SetText(const char* text) override { text_ = text ? text : ""; }
-
- private:
-  std::string text_;
-};
 
 // The reporter's fields as a host compiled apart from us would lay them out.
 struct ReporterLayout {
@@ -89,17 +58,16 @@ class BoundEngineObject : public ::testing::Test {
   }
   void TearDown() override { CVELM::instance().teardown(); }
 
-  RecordingSink sink;
-  FakeVM vm{&sink};
+  refhost::ScriptVM vm;
 };
 
 // Error raises its text literally; GetInterface hands out a counted reference to the reporter only.
 TEST_F(BoundEngineObject, ErrorAndGetInterfaceAnswerFromTheReporter) {
-  StringValue percent("100%"), conversions("%s %d %05d");
+  refhost::VMString percent("100%"), conversions("%s %d %05d");
   Error(&percent);
   Error(&conversions);
   Error(nullptr);
-  EXPECT_EQ(sink.texts, (Texts{"100%\n", "%s %d %05d\n", "\n"}));
+  EXPECT_EQ(vm.errors(), (Texts{"100%\n", "%s %d %05d\n", "\n"}));
 
   IInterface* reporter = GetInterface(&kIID_IVelmErrorMessage);
   ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().objects.errorReporter.get()));
@@ -148,11 +116,11 @@ TEST(CErrorMessage, ReportsThroughTheVmsErrorSinkElseAMessageBoxAndADebuggerLine
             "nSP     = 3\nnWidth  = 0\nnHeight = -7\n");
 
   // A VM without an error sink falls back to the message box too, without a debugger line.
-  FakeVM vm(nullptr);
+  refhost::ScriptVM vm;
+  vm.withhold(kIID_IVMErrorSink);
   reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
   messages.debugLines.clear();
   reporter->reportLiteral(fixedText(FixedText::kSpEnumArrayNotInt));
-  EXPECT_EQ(vm.serviceRequests, 1);
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[1].text, std::string(fixedText(FixedText::kSpEnumArrayNotInt)) + "\n");
   for (const auto& box : messages.boxes) {
@@ -162,9 +130,7 @@ TEST(CErrorMessage, ReportsThroughTheVmsErrorSinkElseAMessageBoxAndADebuggerLine
   EXPECT_TRUE(messages.debugLines.empty());
 
   // With a VM that has an error sink, every report is raised through it, cut at the buffer's size.
-  RecordingSink sink;
-  FakeVM vmWithSink(&sink);
-  reporter->SetInterfaces(&vmWithSink, nullptr, nullptr, nullptr, nullptr, nullptr);
+  vm.restore(kIID_IVMErrorSink);
   messages.boxes.clear();
 
   EXPECT_EQ(asHost->Open(fixedText(FixedText::kSpSetBlendRateBadArgument), 1, 256), 0);
@@ -172,16 +138,15 @@ TEST(CErrorMessage, ReportsThroughTheVmsErrorSinkElseAMessageBoxAndADebuggerLine
   for (const char* literal : {"100%", "%s%d", static_cast<const char*>(nullptr)}) reporter->reportLiteral(literal);
   reporter->reportLiteral(std::string(16382, 'y').c_str());
   reporter->reportLiteral(std::string(20000, 'z').c_str());
-  EXPECT_EQ(sink.texts, (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
+  EXPECT_EQ(vm.errors(), (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
                                "\n", std::string(16382, 'y') + "\n",
                                std::string(16383, 'z')}));  // the last line feed falls beyond the cut
-  EXPECT_EQ(vmWithSink.serviceRequests, 7);
   EXPECT_TRUE(messages.debugLines.empty() && messages.boxes.empty());
 
   // Null format still only writes the debugger line, even with a VM.
   EXPECT_EQ(asHost->Open(nullptr), 0);
   EXPECT_EQ(messages.debugLines, Texts{kWithoutFormatLine});
-  EXPECT_EQ(sink.texts.size(), 7u);
+  EXPECT_EQ(vm.errors().size(), 7u);
   reporter->Release();
 }
 
