@@ -1,8 +1,6 @@
-// What the engine's tests share. EngineFixture: a bound engine over a fresh reference host, the modules
-// handed to an in-process resolver, a simulated clock, and at the end the engine torn down, the host shut
-// down and every reference-host object gone again. Tests that need a particular CG setup (archive file,
-// "CG.zep", cache budget, debug mode) change the settings and call rebindEngine(); start-up tests bind
-// themselves. CapturingMessageSink collects debugger lines and message boxes instead of printing them.
+// What the engine's tests share: a bound engine over a fresh reference host and a simulated clock,
+// torn down at the end with every reference-host object gone again (settings for a particular CG
+// setup, then rebindEngine()), and a sink that collects debugger lines and message boxes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,8 +35,6 @@ class CapturingMessageSink final : public platform::MessageSink {
  public:
   CapturingMessageSink() { platform::setMessageSink(this); }
   ~CapturingMessageSink() { platform::setMessageSink(nullptr); }
-  CapturingMessageSink(const CapturingMessageSink&) = delete;
-  CapturingMessageSink& operator=(const CapturingMessageSink&) = delete;
 
   void debugOutput(const std::string& sjisText) override { debugLines.push_back(sjisText); }
   void messageBox(const std::string& sjisText, const std::string& sjisCaption,

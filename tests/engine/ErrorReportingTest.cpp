@@ -12,6 +12,8 @@
 #include "engine/Exports.h"
 #include "host/EngineObjects.h"
 #include "report/FixedTexts.h"
+#include "refhost/ScriptVM.h"
+#include "refhost/VMString.h"
 #include "report/MessageBoxReporter.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/VTable.h"
@@ -31,39 +33,6 @@ const std::string kWithoutFormatLine =
     "\x81\xAC"
     "ERROR\x81\xAC format=NULL @ CErrorMessage::Open @ VELM2\n";
 
-class RecordingSink final : public IVMErrorSink {
- public:
-  void RaiseError(const char* text) override { texts.emplace_back(text ? text : "(null)"); }
-  Texts texts;
-};
-
-class FakeVM final : public IVM {
- public:
-  explicit FakeVM(IVMErrorSink* sink) : sink_(sink) {}
-  void UnusedSlot0() override { ADD_FAILURE(); }
-  void UnusedSlot1() override { ADD_FAILURE(); }
-  void UnusedSlot2() override { ADD_FAILURE(); }
-  void UnusedSlot3() override { ADD_FAILURE(); }
-  void* GetService(const InterfaceId* id) override {
-    ++serviceRequests;
-    return id && *id == kIID_IVMErrorSink ? sink_ : nullptr;
-  }
-  int serviceRequests = 0;
-
- private:
-  IVMErrorSink* sink_;
-};
-
-class StringValue final : public IString {
- public:
-  explicit StringValue(const char* text) : text_(text) {}
-  const char* GetText() override { return text_.c_str(); }
-  void SetText(const char* text) override { text_ = text ? text : ""; }
-
- private:
-  std::string text_;
-};
-
 // The reporter's fields as a host compiled apart from us would lay them out.
 struct ReporterLayout {
   void* virtualTable;
@@ -78,45 +47,27 @@ ReporterLayout layoutOf(const CErrorMessage* reporter) {
   return layout;
 }
 
-class CountedScreen final : public IMainSurface {
- public:
-  std::int32_t AddRef() override { return 2; }
-  std::int32_t Release() override { return 1; }
-  std::uint8_t* GetPixelAddress(std::int32_t, std::int32_t) override { return nullptr; }
-  std::uint8_t* GetAMapAddress(std::int32_t, std::int32_t) override { return nullptr; }
-  std::int32_t GetWidth() override { return 1280; }
-  std::int32_t GetHeight() override { return 720; }
-  std::int32_t GetBpp() override { return 32; }
-  std::int32_t GetPitch() override { return 1280 * 4; }
-  std::int32_t GetAMapPitch() override { return 0; }
-  bool HasPixel() override { return true; }
-  bool HasAMap() override { return false; }
-  void BlitToWindow(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
-};
-
-// Binds the engine object to fakes the way start-up leaves it, and tears it down afterwards.
+// Binds the engine object's reporter to a fake VM the way start-up leaves it.
 class BoundEngineObject : public ::testing::Test {
  protected:
   void SetUp() override {
     CVELM& engine = CVELM::instance();
     engine.objects.errorReporter = Ref<CErrorMessage>::adopt(CErrorMessage::create());
     engine.objects.errorReporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-    engine.binding.mainSurface = &screen;
     engine.markInitialised();
   }
   void TearDown() override { CVELM::instance().teardown(); }
 
-  RecordingSink sink;
-  FakeVM vm{&sink};
-  CountedScreen screen;
+  refhost::ScriptVM vm;
 };
 
-TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
-  StringValue percent("100%"), conversions("%s %d %05d");
+// Error raises its text literally; GetInterface hands out a counted reference to the reporter only.
+TEST_F(BoundEngineObject, ErrorAndGetInterfaceAnswerFromTheReporter) {
+  refhost::VMString percent("100%"), conversions("%s %d %05d");
   Error(&percent);
   Error(&conversions);
   Error(nullptr);
-  EXPECT_EQ(sink.texts, (Texts{"100%\n", "%s %d %05d\n", "\n"}));
+  EXPECT_EQ(vm.errors(), (Texts{"100%\n", "%s %d %05d\n", "\n"}));
 
   IInterface* reporter = GetInterface(&kIID_IVelmErrorMessage);
   ASSERT_EQ(reporter, static_cast<IInterface*>(CVELM::instance().objects.errorReporter.get()));
@@ -126,12 +77,6 @@ TEST_F(BoundEngineObject, ExportsAnswerFromTheReporterAndTheMainSurface) {
   EXPECT_EQ(GetInterface(&kIID_IGraph3), nullptr);  // an unknown id changes no reference count
   EXPECT_EQ(reporter->AddRef(), 2);
   EXPECT_EQ(reporter->Release(), 1);
-
-  EXPECT_EQ(GetScreenWidth(), 1280);
-  EXPECT_EQ(GetScreenHeight(), 720);
-  CVELM::instance().teardown();
-  EXPECT_EQ(GetScreenWidth(), 0);
-  EXPECT_EQ(CVELM::instance().binding.mainSurface, nullptr);
 }
 
 TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
@@ -154,7 +99,7 @@ TEST(CErrorMessage, SlotsCountAndStoredInterfaces) {
   callSlot<void>(CErrorMessage::create(), 4, 1u);     // Destruct with bit 0 frees
 }
 
-TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
+TEST(CErrorMessage, ReportsThroughTheVmsErrorSinkElseAMessageBoxAndADebuggerLine) {
   CapturingMessageSink messages;
   CErrorMessage* reporter = CErrorMessage::create();
   IErrorMessage* asHost = reporter;
@@ -171,11 +116,11 @@ TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
             "nSP     = 3\nnWidth  = 0\nnHeight = -7\n");
 
   // A VM without an error sink falls back to the message box too, without a debugger line.
-  FakeVM vm(nullptr);
+  refhost::ScriptVM vm;
+  vm.withhold(kIID_IVMErrorSink);
   reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
   messages.debugLines.clear();
   reporter->reportLiteral(fixedText(FixedText::kSpEnumArrayNotInt));
-  EXPECT_EQ(vm.serviceRequests, 1);
   ASSERT_EQ(messages.boxes.size(), 2u);
   EXPECT_EQ(messages.boxes[1].text, std::string(fixedText(FixedText::kSpEnumArrayNotInt)) + "\n");
   for (const auto& box : messages.boxes) {
@@ -183,32 +128,25 @@ TEST(CErrorMessage, WithoutVmOrErrorSinkShowsSystemMessageBox) {
     EXPECT_EQ(box.style, MessageBoxStyle::kSystemError);
   }
   EXPECT_TRUE(messages.debugLines.empty());
-  reporter->Release();
-}
 
-TEST(CErrorMessage, WithVmRaisesThroughErrorSink) {
-  CapturingMessageSink messages;
-  RecordingSink sink;
-  FakeVM vm(&sink);
-  CErrorMessage* reporter = CErrorMessage::create();
-  reporter->SetInterfaces(&vm, nullptr, nullptr, nullptr, nullptr, nullptr);
-  IErrorMessage* asHost = reporter;
+  // With a VM that has an error sink, every report is raised through it, cut at the buffer's size.
+  vm.restore(kIID_IVMErrorSink);
+  messages.boxes.clear();
 
   EXPECT_EQ(asHost->Open(fixedText(FixedText::kSpSetBlendRateBadArgument), 1, 256), 0);
   EXPECT_EQ(asHost->Open("%s", std::string(20000, 'x').c_str()), 0);
   for (const char* literal : {"100%", "%s%d", static_cast<const char*>(nullptr)}) reporter->reportLiteral(literal);
   reporter->reportLiteral(std::string(16382, 'y').c_str());
   reporter->reportLiteral(std::string(20000, 'z').c_str());
-  EXPECT_EQ(sink.texts, (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
+  EXPECT_EQ(vm.errors(), (Texts{"SP_SetBlendRate\nnSP=1\nnBlendRate=256", std::string(16383, 'x'), "100%\n", "%s%d\n",
                                "\n", std::string(16382, 'y') + "\n",
                                std::string(16383, 'z')}));  // the last line feed falls beyond the cut
-  EXPECT_EQ(vm.serviceRequests, 7);
   EXPECT_TRUE(messages.debugLines.empty() && messages.boxes.empty());
 
   // Null format still only writes the debugger line, even with a VM.
   EXPECT_EQ(asHost->Open(nullptr), 0);
   EXPECT_EQ(messages.debugLines, Texts{kWithoutFormatLine});
-  EXPECT_EQ(sink.texts.size(), 7u);
+  EXPECT_EQ(vm.errors().size(), 7u);
   reporter->Release();
 }
 

@@ -4,7 +4,6 @@
 #include <iconv.h>
 
 #include <climits>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -29,132 +28,43 @@ std::string utf8ToCp932(const std::string& utf8) {
   return output;
 }
 
-struct ExpectedText {
-  FixedText id;
-  const char* utf8;
-};
-
-// The wording of every text as the reader sees it, in UTF-8.
-using enum FixedText;
-const std::vector<ExpectedText> kExpectedTexts = {
-    {kSpCreateSizeError,
-     "SP_Create\nサイズ指定エラー\nnSP     = %d\nnWidth  = %d\nnHeight = %d\nrgb=(%d,%d,%d)\nblend = %d\n"},
-    {kSpCreatePixelOnlySizeError, "SP_CreatePixelOnly\nサイズ指定エラー\nnSP     = %d\nnWidth  = %d\nnHeight = %d\n"},
-    {kSpDeleteBadNumber, "SP_Delete\nnSP=%d\n"},
-    {kSpSetPosBadNumber, "SP_SetPos\nnSP=%d\nx=%d\ny=%d\n"},
-    {kSpSetXBadNumber, "SP_SetX\nnSP=%d\nnX=%d\n"},
-    {kSpSetYBadNumber, "SP_SetY\nnSP=%d\nnY=%d\n"},
-    {kSpSetZBadArgument, "SP_SetZ\nnSP=%d\nnZ=%d\n"},
-    {kSpSetBlendRateBadArgument, "SP_SetBlendRate\nnSP=%d\nnBlendRate=%d"},
-    {kSpSetBrightnessBadArgument, "SP_SetBrightness\nnSP=%d\nnBrightness=%d"},
-    {kSpSetShowBadNumber, "SP_Show\nnSP=%d\nbShow=%d\n"},
-    {kSpSetDrawMethodBadNumber, "SP_SetDrawMethod\nnSP=%d\nnMethod=%d\n"},
-    {kSpIsPtInBadNumber, "SP_IsPtIn\nnSP=%d\nx=%d\ny=%d\n"},
-    {kSpIsPtInRectBadNumber, "SP_IsPtInRect\nnSP=%d\nx=%d\ny=%d\n"},
-    {kSpSetCgBadArgument, "nSP_SetCG\nnSP=%d\nnCG=%d\n"},
-    {kInvalidSpriteNumber, "無効なスプライト番号が使用された\nSP=%d\n(CGetSurface::Change)\n"},
-    {kTransitionBeginFailed, "トランジション%d番の開始に失敗しました"},
-    {kTransitionUpdateFailed, "トランジションの更新に失敗しました"},
-    {kTransitionEndFailed, "トランジションの終了に失敗しました"},
-    {kSpEnumArrayNotOneDimensional, "SP_Enumに渡す配列は１次元で確保されていなければならない"},
-    {kSpEnumArrayNotInt, "SP_Enumの引数はintの配列でなければならない"},
-    {kSpEnumArrayTooShort,
-     "SP_Enumに渡す配列が必要個数分確保されていない\n必要な個数を取得するには、SP_Count()を呼び出す\n"},
-    {kCgMetricsTooFewMembers, "CG_GetMetrics内部エラー\n構造体メンバー個数不足"},
-    {kCgMetricsBadMemberType, "CG_GetMetrics内部エラー\n構造体メンバー型異常\n%d番のメンバ"},
-    {kSetCallbackMissing, "■ERROR ISetCallback取得失敗 - Init - VELM.DLL\n"},
-    {kKovFileManagerMissing, "IKOVFileManager取得失敗\n"},
-    {kDecodeCgMissing, "IDecodeCG取得失敗\n"},
-    {kGraph3Missing, "IGraph3取得失敗\n"},
-    {kSurfaceFactoryMissing, "ISurfaceFactory取得失敗\n"},
-    {kDrawPluginManagerMissing, "IDrawPluginManager取得失敗\n"},
-    {kInitModulesFailed, "VELM初期化エラー(CreateInterface,GetInterface)\n%s\n"},
-    {kMainSurfaceMissing, "IMainSurface取得失敗\n"},
-    {kInputDevice2Missing, "IInputDevice2取得失敗\n"},
-    {kTimerMissing, "ITimer取得失敗\n"},
-    {kMouseWheelMissing, "IMouseWheel取得失敗\n"},
-    {kWinMsgMissing, "IWinMsg取得失敗\n"},
-    {kMsgBoxMissing, "IMsgBox取得失敗\n"},
-    {kShutdownMissing, "IShutdown取得失敗\n"},
-    {kVmMissing, "IVM取得失敗\n"},
-    {kInitHostKernelFailed, "VELM初期化エラー(IHostKernel)\n%s\n"},
-    {kVmGameMsgMissing, "IVMGameMsg取得失敗\n"},
-    {kInitVmServicesFailed, "VELM初期化エラー(IVM->GetInterface())\n%s\n"},
-    {kDrawPluginUpdaterMissing, "IDrawPluginUpdater取得失敗"},
-    {kDrawPluginDrawerMissing, "IDrawPluginDrawer取得失敗"},
-    {kEngineCoreInitFailed, "VelmEngine Init失敗\n"},
-    {kGraph2InitFailed, "Graph2 Init失敗\n"},
-    {kInitStartupFailed, "VELM初期化エラー(Init)\n%s\n"},
-    {kMainSurfaceNot32bpp, "メインサーフェスが32bppではありません。\nMareth40.iniに設定を記述してください"},
-    {kPackedArchiveOpenFailed, "CGZEPファイル【 %s 】の読み込みに失敗しました"},
-    {kPackedArchiveNotRebuilt, "CGZEPファイル【 %s 】\nリビルドされていません"},
-    {kOpenWithoutFormat, "〓ERROR〓 format=NULL @ CErrorMessage::Open @ VELM2\n"},
-    {kOpenWithoutVm, "〓ERROR〓 m_pIVM=NULL @ CErrorMessage::Open @ VELM2\n"},
-    {kMessageBoxCaption, "WendleSpriteEngine.dll"},
-    {kKeyClearFlagOneWithoutInput, "〓ERROR〓 m_pIInputDevice2=NULL ＠ CVELM::Key_ClearFlagOne\n"},
-    {kKeyClearFlagNoCtrlWithoutInput, "〓ERROR〓 m_pIInputDevice2=NULL ＠ CVELM::Key_ClearFlagNoCtrl\n"},
-    {kFullWidthDigits, "０１２３４５６７８９"},
-    {kFullWidthMinus, "－"},
-    {kFullWidthSpace, "　"},
-    {kCallStackSeparator, "←"},
-    {kCgCacheAlreadyRegistered, "ＣＧキャッシュへのサーフェス登録で、すでにＣＧが登録されていました"},
-    {kPackedArchiveFileName, "CG.zep"},
-    {kDummyArchiveName, "cg"},
-    {kDummyFilePrefix, "dummy_"},
-    {kDummyDataFileSuffix, ".dat"},
-    {kDummyLinkFileSuffix, ".kov"},
-    {kLooseCgFolder, "CG"},
-    {kLooseAlphaFolder, "CG\\SP"},
-    {kLooseCgPathPrefix, "CG\\"},
-    {kLooseAlphaPathPrefix, "CG\\SP\\"},
-    {kLooseCgNameFormat, "CG%05d.%s"},
-    {kLooseAlphaNameFormat, "CG%05d.bmp"},
-    {kExtensionBmp, "bmp"},
-    {kExtensionJpg, "jpg"},
-    {kExtensionPng, "png"},
-    {kDirectorySearchPattern, "\\*"},
-    {kPathSeparator, "\\"},
-    {kCurrentFolderEntry, "."},
-    {kParentFolderEntry, ".."},
-    {kD3DViewDrawFailed, "Direct3Dビューの描画に失敗しました"},
-    {kD3DViewBuildFailed, "Direct3Dビューの構築に失敗しました"},
-    {kBackSceneCreateFailed, "バックシーンの作成に失敗しました"},
-    {kD3DDrawFailed, "Direct3Dによる描画に失敗しました"},
-    {kD3DPluginBuildFailed, "Direct3Dプラグインのビルドに失敗しました"},
-    {kD3DSpriteCreateFailed, "Direct3Dスプライトの作成に失敗しました"},
-    {kD3DSpriteRebuildFailed, "Direct3Dスプライトの再構築に失敗しました"},
-    {kLargeTextureWarning,
-     "【警告】\n1024x1024サイズをこえるスプライト用テクスチャの作成は禁止されています\n\n(%d x %d)"},
-    {kD3DSpriteTextureFailed, "Direct3Dスプライトのテクスチャ作成に失敗しました"},
-    {kD3DTextureCreateFailed, "Direct3Dテクスチャの生成に失敗しました\n(%d x %d)"},
-    {kD3DTextureLockFailed, "IDirect3DTexture9::LockRect()に失敗しました\n(%d x %d) <- (%d x %d)"},
-    {kVertexBufferCreateFailed, "CreateVertexBufferに失敗しました"},
-    {kVertexBufferLockFailed, "IDirect3DVertexBuffer9::Lock()に失敗しました"},
-    {kVertexBufferUnlockFailed, "IDirect3DVertexBuffer9::Unlock()に失敗しました"},
-    {kGothicFaceName, "ＭＳ ゴシック"},
-    {kMinchoFaceName, "ＭＳ 明朝"},
-    {kFontLibraryFileName, "Font.fnl"},
-    {kFontLibraryMagic, "FNA"},
-};
+// The wording of every text as the reader sees it, in UTF-8, in the order of FixedText.
+const char* const kWording[] = {
+    "SP_Create\nサイズ指定エラー\nnSP     = %d\nnWidth  = %d\nnHeight = %d\nrgb=(%d,%d,%d)\nblend = %d\n",
+    "SP_CreatePixelOnly\nサイズ指定エラー\nnSP     = %d\nnWidth  = %d\nnHeight = %d\n", "SP_Delete\nnSP=%d\n",
+    "SP_SetPos\nnSP=%d\nx=%d\ny=%d\n", "SP_SetX\nnSP=%d\nnX=%d\n", "SP_SetY\nnSP=%d\nnY=%d\n",
+    "SP_SetZ\nnSP=%d\nnZ=%d\n", "SP_SetBlendRate\nnSP=%d\nnBlendRate=%d", "SP_SetBrightness\nnSP=%d\nnBrightness=%d",
+    "SP_Show\nnSP=%d\nbShow=%d\n", "SP_SetDrawMethod\nnSP=%d\nnMethod=%d\n", "SP_IsPtIn\nnSP=%d\nx=%d\ny=%d\n",
+    "SP_IsPtInRect\nnSP=%d\nx=%d\ny=%d\n", "nSP_SetCG\nnSP=%d\nnCG=%d\n",
+    "無効なスプライト番号が使用された\nSP=%d\n(CGetSurface::Change)\n", "トランジション%d番の開始に失敗しました", "トランジションの更新に失敗しました",
+    "トランジションの終了に失敗しました", "SP_Enumに渡す配列は１次元で確保されていなければならない", "SP_Enumの引数はintの配列でなければならない",
+    "SP_Enumに渡す配列が必要個数分確保されていない\n必要な個数を取得するには、SP_Count()を呼び出す\n", "CG_GetMetrics内部エラー\n構造体メンバー個数不足",
+    "CG_GetMetrics内部エラー\n構造体メンバー型異常\n%d番のメンバ", "■ERROR ISetCallback取得失敗 - Init - VELM.DLL\n", "IKOVFileManager取得失敗\n",
+    "IDecodeCG取得失敗\n", "IGraph3取得失敗\n", "ISurfaceFactory取得失敗\n", "IDrawPluginManager取得失敗\n",
+    "VELM初期化エラー(CreateInterface,GetInterface)\n%s\n", "IMainSurface取得失敗\n", "IInputDevice2取得失敗\n", "ITimer取得失敗\n",
+    "IMouseWheel取得失敗\n", "IWinMsg取得失敗\n", "IMsgBox取得失敗\n", "IShutdown取得失敗\n", "IVM取得失敗\n",
+    "VELM初期化エラー(IHostKernel)\n%s\n", "IVMGameMsg取得失敗\n", "VELM初期化エラー(IVM->GetInterface())\n%s\n",
+    "IDrawPluginUpdater取得失敗", "IDrawPluginDrawer取得失敗", "VelmEngine Init失敗\n", "Graph2 Init失敗\n",
+    "VELM初期化エラー(Init)\n%s\n", "メインサーフェスが32bppではありません。\nMareth40.iniに設定を記述してください", "CGZEPファイル【 %s 】の読み込みに失敗しました",
+    "CGZEPファイル【 %s 】\nリビルドされていません", "〓ERROR〓 format=NULL @ CErrorMessage::Open @ VELM2\n",
+    "〓ERROR〓 m_pIVM=NULL @ CErrorMessage::Open @ VELM2\n", "WendleSpriteEngine.dll",
+    "〓ERROR〓 m_pIInputDevice2=NULL ＠ CVELM::Key_ClearFlagOne\n",
+    "〓ERROR〓 m_pIInputDevice2=NULL ＠ CVELM::Key_ClearFlagNoCtrl\n", "０１２３４５６７８９", "－", "　", "←",
+    "ＣＧキャッシュへのサーフェス登録で、すでにＣＧが登録されていました", "CG.zep", "cg", "dummy_", ".dat", ".kov", "CG", "CG\\SP", "CG\\", "CG\\SP\\",
+    "CG%05d.%s", "CG%05d.bmp", "bmp", "jpg", "png", "\\*", "\\", ".", "..", "Direct3Dビューの描画に失敗しました",
+    "Direct3Dビューの構築に失敗しました", "バックシーンの作成に失敗しました", "Direct3Dによる描画に失敗しました", "Direct3Dプラグインのビルドに失敗しました",
+    "Direct3Dスプライトの作成に失敗しました", "Direct3Dスプライトの再構築に失敗しました", "【警告】\n1024x1024サイズをこえるスプライト用テクスチャの作成は禁止されています\n\n(%d x %d)",
+    "Direct3Dスプライトのテクスチャ作成に失敗しました", "Direct3Dテクスチャの生成に失敗しました\n(%d x %d)",
+    "IDirect3DTexture9::LockRect()に失敗しました\n(%d x %d) <- (%d x %d)", "CreateVertexBufferに失敗しました",
+    "IDirect3DVertexBuffer9::Lock()に失敗しました", "IDirect3DVertexBuffer9::Unlock()に失敗しました", "ＭＳ ゴシック", "ＭＳ 明朝", "Font.fnl",
+    "FNA"};
 
 TEST(FixedTexts, EveryTextIsItsExactShiftJisBytes) {
-  std::set<FixedText> seen;
-  for (const ExpectedText& expected : kExpectedTexts) {
-    EXPECT_TRUE(seen.insert(expected.id).second) << "listed twice: " << static_cast<int>(expected.id);
-    EXPECT_EQ(std::string(fixedText(expected.id)), utf8ToCp932(expected.utf8)) << expected.utf8;
-  }
-  EXPECT_EQ(seen.size(), static_cast<std::size_t>(kCount)) << "a text is missing from this list";
-  EXPECT_STREQ(fixedText(kCount), "");
+  static_assert(std::size(kWording) == static_cast<std::size_t>(FixedText::kCount), "one wording per text");
+  for (std::size_t i = 0; i < std::size(kWording); ++i)
+    EXPECT_EQ(std::string(fixedText(static_cast<FixedText>(i))), utf8ToCp932(kWording[i])) << kWording[i];
+  EXPECT_STREQ(fixedText(FixedText::kCount), "");
   EXPECT_STREQ(fixedText(static_cast<FixedText>(60000)), "");
-}
-
-// The characters whose code the conversion could choose differently, pinned to their bytes.
-TEST(FixedTexts, CharactersWithStatedBytes) {
-  EXPECT_STREQ(fixedText(kCallStackSeparator), "\x81\xA9");
-  EXPECT_STREQ(fixedText(kFullWidthMinus), "\x81\x7C");
-  EXPECT_STREQ(fixedText(kFullWidthSpace), "\x81\x40");
-  EXPECT_STREQ(fixedText(kFullWidthDigits),
-               "\x82\x4F\x82\x50\x82\x51\x82\x52\x82\x53\x82\x54\x82\x55\x82\x56\x82\x57\x82\x58");
 }
 
 template <class... Args>

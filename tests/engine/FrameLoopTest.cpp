@@ -17,7 +17,6 @@ namespace {
 
 class FrameLoop : public testing::EngineFixture {
  protected:
-
   refhost::Timer& timer() { return host().kernel().timer(); }
   std::size_t blits() { return host().mainSurface().blits().size(); }
   const std::uint8_t* screenPixel(int x, int y) { return host().mainSurface().GetPixelAddress(x, y); }
@@ -40,7 +39,6 @@ class FrameLoop : public testing::EngineFixture {
     EXPECT_EQ(Update(), 1);
     return clock.sleeps;
   }
-
 };
 
 TEST_F(FrameLoop, TheAdaptiveSleepFollowsTheRateOfEachThreeSecondWindow) {
@@ -115,7 +113,7 @@ TEST_F(FrameLoop, EachDrawnFrameComposesBlitsAndKeepsTheBackScene) {
   EXPECT_EQ(sprites.backScene.size(), 0u);
 }
 
-TEST_F(FrameLoop, FpsViewModesAndSwitches) {
+TEST_F(FrameLoop, FpsAndViewModes) {
   advanceAndUpdate(49, 20);
   EXPECT_EQ(FPS_Get(), 0.0f);  // 980 ms: no figure yet
   advanceAndUpdate(1, 20);
@@ -130,10 +128,6 @@ TEST_F(FrameLoop, FpsViewModesAndSwitches) {
   EXPECT_EQ(VIEW_SetMode(0), 1);
   EXPECT_EQ(VIEW_SetMode(1) + VIEW_SetMode(7), 0);  // no Direct3D plug-in service; no such mode
   EXPECT_EQ(VIEW_GetMode(), 0);
-  VIEW_SetOffsetPos(10, -20);
-  EXPECT_EQ(engine().core()->sprites.viewOffsetY, -20);
-  DX_SetUsePower2Texture(1);
-  EXPECT_EQ(DX_GetUsePower2Texture(), 1);
 }
 
 TEST_F(FrameLoop, SoftwareTransitionsBlendFromTheBackSceneAndReportFailures) {

@@ -3,15 +3,13 @@
 // the records; bit 1: a wrong element type; bit 2: two dimensions); the 4-byte little-endian words
 // after it are the elements. Loading must never crash or hold more than the input gave it, and
 // whatever it loaded must save, load back and save again to the very same values.
-//
-// Built only with Clang. To run it by hand:
-//   build/fuzz/tests/fuzz/char_sprite_load_fuzz -max_total_time=60 build/fuzz/fuzz/char_sprite_load_corpus
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "refhost/VMArray.h"
 #include "text/CharSpriteManager.h"
 
 namespace {
@@ -19,40 +17,15 @@ namespace {
 using tamblet::CharSpriteCommands;
 using tamblet::CharSpriteManager;
 
-// A script array of 4-byte elements: bounds-checked, one dimension unless told otherwise, and
-// refusing sizes above 2^24 elements as the VM does.
-class FuzzArray final : public tamblet::IVMArray {
- public:
-  FuzzArray(std::vector<std::int32_t> values = {}, std::int32_t type = tamblet::kVMTypeInt, std::int32_t dimensions = 1)
-      : values_(std::move(values)), type_(type), dimensions_(dimensions) {}
-
-  std::int32_t TAMBLET_HOSTCALL GetElementType() override { return type_; }
-  void TAMBLET_HOSTCALL UnusedSlot1() override {}
-  std::int32_t TAMBLET_HOSTCALL GetElementCount() override { return static_cast<std::int32_t>(values_.size()); }
-  std::int32_t TAMBLET_HOSTCALL GetDimensionCount() override { return dimensions_; }
-  void* TAMBLET_HOSTCALL GetElementAddress(std::int32_t index) override {
-    if (index < 0 || static_cast<std::size_t>(index) >= values_.size()) return nullptr;
-    return &values_[static_cast<std::size_t>(index)];
-  }
-  bool TAMBLET_HOSTCALL SetElement(std::int32_t index, const void* value) override {
-    void* element = GetElementAddress(index);
-    if (!element || !value) return false;
-    std::memcpy(element, value, sizeof(std::int32_t));
-    return true;
-  }
-  bool TAMBLET_HOSTCALL Resize(const std::int32_t* counts, std::int32_t dimensions) override {
-    if (!counts || dimensions != 1 || counts[0] < 0 || counts[0] > (1 << 24)) return false;
-    values_.assign(static_cast<std::size_t>(counts[0]), 0);
-    return true;
-  }
-
-  const std::vector<std::int32_t>& values() const { return values_; }
-
- private:
-  std::vector<std::int32_t> values_;
-  std::int32_t type_;
-  std::int32_t dimensions_;
-};
+// A script array of these values (the reference host's, bounds-checked as the VM is).
+refhost::VMArray arrayOf(const std::vector<std::int32_t>& values, std::int32_t type = tamblet::kVMTypeInt,
+                         std::int32_t dimensions = 1) {
+  std::vector<std::int32_t> counts(static_cast<std::size_t>(dimensions), 1);
+  counts[0] = static_cast<std::int32_t>(values.size());
+  refhost::VMArray array(type, counts);
+  for (std::size_t i = 0; i < values.size(); ++i) array.SetElement(static_cast<std::int32_t>(i), &values[i]);
+  return array;
+}
 
 // A sprite layer that hands out rising sprite numbers and otherwise does nothing.
 struct NullCommands final : CharSpriteCommands {
@@ -68,7 +41,7 @@ struct NullCommands final : CharSpriteCommands {
 };
 
 std::vector<std::int32_t> saved(const CharSpriteManager& manager) {
-  FuzzArray array;
+  refhost::VMArray array;
   if (!manager.save(&array)) std::abort();
   return array.values();
 }
@@ -85,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&word, data + at, sizeof word);
     words.push_back(word);
   }
-  FuzzArray input(words, shape & 2 ? 11 : tamblet::kVMTypeInt, shape & 4 ? 2 : 1);
+  refhost::VMArray input = arrayOf(words, shape & 2 ? 11 : tamblet::kVMTypeInt, shape & 4 ? 2 : 1);
 
   NullCommands commands;
   CharSpriteManager manager(commands);
@@ -98,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (loaded && first.size() > words.size()) std::abort();
 
   CharSpriteManager again(commands);
-  FuzzArray firstArray(first);
+  refhost::VMArray firstArray = arrayOf(first);
   if (!again.load(&firstArray)) std::abort();  // every saved set loads
   if (saved(again) != first) std::abort();     // and saves to the same values
 

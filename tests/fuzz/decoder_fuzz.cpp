@@ -2,13 +2,7 @@
 // the input or leak, and whatever decodes must survive a PNG round trip through ImageEncoder.dll
 // pixel for pixel. Every surface and memory block must be gone again after each input.
 //
-// Built only with Clang. To run it by hand (the unit tests leave seeds in fuzz/decoder_seeds):
-//   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DTAMBLET_BUILD_BENCHMARKS=OFF
-//   cmake --build build/fuzz --target decoder_fuzz refhost_tests -j2
-//   build/fuzz/tests/refhost/refhost_tests --gtest_filter='ImageDecoderTest.*'
-//   mkdir -p build/fuzz/fuzz/decoder_corpus
-//   build/fuzz/tests/fuzz/decoder_fuzz -max_total_time=60 -rss_limit_mb=2048 \
-//       build/fuzz/fuzz/decoder_corpus build/fuzz/fuzz/decoder_seeds
+// Built only with Clang; the refhost tests leave its seeds in fuzz/decoder_seeds of the build folder.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -3,24 +3,16 @@
 // glyph that reads must have exactly the bitmap its record describes, and the decompressor of the
 // compression module must be given back when the library is cleared.
 //
-// Built only with Clang. To run it by hand (seeds in tests/fuzz/font_library_seeds):
-//   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DTAMBLET_BUILD_BENCHMARKS=OFF
-//   cmake --build build/fuzz --target font_library_fuzz -j2
-//   mkdir -p build/fuzz/fuzz/font_library_corpus
-//   build/fuzz/tests/fuzz/font_library_fuzz -max_total_time=60 -rss_limit_mb=2048 \
-//       build/fuzz/fuzz/font_library_corpus tests/fuzz/font_library_seeds
-#include <sys/mman.h>
-#include <unistd.h>
-
+// Built only with Clang; the seeds are in tests/fuzz/font_library_seeds.
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "host/Modules.h"
 #include "platform/Modules.h"
 #include "refhost/Compression.h"
 #include "refhost/Ledger.h"
+#include "tests/fuzz/MemoryFile.h"
 #include "text/FontLibrary.h"
 
 namespace {
@@ -28,26 +20,6 @@ namespace {
 [[noreturn]] void fail(const char* why) {
   __builtin_printf("font_library_fuzz: %s\n", why);
   std::abort();
-}
-
-// The input lives in one in-memory file, reached by path as the library expects.
-int inputDescriptor() {
-  static const int fd = [] {
-    const int made = memfd_create("font_library_fuzz", 0);
-    if (made < 0) fail("no memfd");
-    return made;
-  }();
-  return fd;
-}
-
-void writeInput(const std::uint8_t* data, std::size_t size) {
-  const int fd = inputDescriptor();
-  if (ftruncate(fd, 0) != 0) fail("ftruncate");
-  for (std::size_t done = 0; done < size;) {
-    const ssize_t wrote = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (wrote <= 0) fail("pwrite");
-    done += static_cast<std::size_t>(wrote);
-  }
 }
 
 // The compression module: a fresh reference-host decompressor for every request.
@@ -105,10 +77,11 @@ void readEveryGlyph(tamblet::FontLibrary& library, std::int32_t face, const tamb
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::int64_t liveBefore = refhost::Ledger::liveObjects();
   tamblet::platform::setModuleResolver(&resolver());
-  writeInput(data, size);
+  static const tamblet::testing::MemoryFile input("font_library_fuzz");
+  input.write(data, size);
   {
     tamblet::FontLibrary library;
-    library.setPath("/proc/self/fd/" + std::to_string(inputDescriptor()));
+    library.setPath(input.path());
     if (library.ensureLoaded()) {
       const auto& faces = library.faces();
       for (std::size_t face = 0; face < faces.size(); ++face)

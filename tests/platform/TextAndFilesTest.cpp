@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -59,10 +59,7 @@ class FilesTest : public ::testing::Test {
   // A name inside the scratch folder written the way scripts write it, with a backslash.
   std::string path(const std::string& name) const { return dir_ + "\\" + name; }
   void put(const std::string& name, const std::string& bytes) const {
-    std::FILE* file = std::fopen((dir_ + "/" + name).c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    ASSERT_TRUE(std::ofstream(dir_ + "/" + name, std::ios::binary) << bytes);
   }
   std::string contents(const std::string& name) const {
     auto bytes = readWholeFile(path(name));
