@@ -13,6 +13,7 @@
 #include "compose/kernels/BlendKernels.h"
 #include "refhost/Host.h"
 #include "sprite/SpriteTableBlock.h"
+#include "tests/support/Checksum.h"
 
 namespace {
 
@@ -49,15 +50,6 @@ std::uint32_t mixed(std::uint32_t s, std::uint32_t d, int a) {
     out |= static_cast<std::uint32_t>((dc + (((sc - dc) * a) >> 8)) & 0xFF) << shift;
   }
   return out;
-}
-
-std::uint64_t checksum(ISurface* surface) {
-  std::uint64_t hash = 1469598103934665603ull;
-  for (int y = 0; y < surface->GetHeight(); ++y) {
-    const std::uint8_t* row = surface->GetPixelAddress(0, y);
-    for (int i = 0; i < 4 * surface->GetWidth(); ++i) hash = (hash ^ row[i]) * 1099511628211ull;
-  }
-  return hash;
 }
 
 class SceneCompositorTest : public ::testing::Test {
@@ -355,12 +347,12 @@ TEST_F(SceneCompositorTest, RandomSceneGivesTheSameBytesOnEveryPath) {
     }
   }
   block_.viewOffsetX = 3, block_.viewOffsetY = -2;
-  std::vector<std::uint64_t> sums;
+  std::vector<std::uint32_t> sums;
   std::vector<std::int64_t> counts;
   for (KernelPath path : {KernelPath::kScalar, KernelPath::kSse2, KernelPath::kAvx2, KernelPath::kScalar}) {
     if (!tamblet::kernels::forceKernelPath(path)) continue;
     ASSERT_TRUE(compose());
-    sums.push_back(checksum(destination_.get()));
+    sums.push_back(tamblet::testing::Checksum().addSurface(destination_.get()).value());
     counts.push_back(compositor_.copyPixels() * 100000 + compositor_.blendPixels());
   }
   ASSERT_GE(sums.size(), 3u);

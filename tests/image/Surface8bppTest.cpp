@@ -1,6 +1,7 @@
 // The 8-bit mask surface: its slots, plane geometry, work area, disc kernel and dilation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -110,30 +111,40 @@ TEST(CSurface8bpp, KernelIsADiscAtScale) {
     EXPECT_FALSE(surface.buildKernel(bad));
 }
 
-// Random masks against a direct distance test; the plane outside the work area keeps its bytes, and the
-// source is only read within the mask (a tight source puts every byte past it outside the buffer).
-TEST(CSurface8bpp, DilateMatchesADirectDistanceTestInsideTheWorkArea) {
-  std::mt19937 random(1234);
-  for (float radius : {0.0f, 0.5f, 0.75f, 1.0f, 1.6f}) {
-    const int k = int(std::ceil(radius)), c = 4 * k;
-    CSurface8bpp surface;
-    ASSERT_TRUE(surface.PrepareEdge(10, 8, 2));
-    std::memset(surface.GetPixelAddress(0, 0), 0x11, 64 * 48);
-    ASSERT_TRUE(surface.PrepareEdge(6, 5, k));
-    const int work = surface.workWidth(), height = surface.workHeight();
-    TightSurface source(work - 2 * c, height - 2 * c);
-    for (auto& byte : source.bytes) byte = random() % 17 == 0 ? std::uint8_t(1 + random() % 255) : 0;
-    ASSERT_TRUE(surface.Dilate(&source, radius));
-    for (int y = 0; y < 48; ++y) {
-      for (int x = 0; x < 56; ++x) {
-        bool covered = false;
-        for (int sy = 0; sy < source.height; ++sy)
-          for (int sx = 0; sx < source.width; ++sx)
-            covered |= source.bytes[sy * source.width + sx] && std::hypot(x - sx - c, y - sy - c) <= 4.0 * radius;
-        const int expected = x >= work || y >= height ? 0x11 : covered ? 255 : 0;
-        ASSERT_EQ(at(surface, x, y), expected) << radius << ": " << x << "," << y;
+// Dilate grows masks span by span: byte for byte the plain disc-per-pixel OR it replaced, over seeded random
+// masks (sparse dots to nearly solid, or strokes whose rows repeat), radii and work areas, inside a larger plane
+// whose bytes past the work area must stay. The tight source puts every byte past its plane outside the buffer.
+TEST(CSurface8bpp, DilateGivesTheDiscPerPixelBytes) {
+  std::mt19937 random(20261207);
+  const float radii[] = {0.0f, 0.1f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f, 2.3f, 3.0f, 3.7f, 5.0f};
+  for (int round = 0; round < 132; ++round) {
+    const float radius = radii[round % std::size(radii)];
+    const int k = int(std::ceil(radius)), c = 4 * k, n = 2 * c + 1;
+    const int width = 1 + int(random() % 12), height = 1 + int(random() % 12), density = 1 + int(random() % 4);
+    TightSurface source(4 * width, 4 * height);
+    for (auto& byte : source.bytes) byte = int(random() % 8) < 2 * density - 1 ? std::uint8_t(1 + random() % 255) : 0;
+    if (round % 2) {
+      std::fill(source.bytes.begin(), source.bytes.end(), 0);
+      for (int stroke = 0; stroke < density; ++stroke) {
+        const int x0 = int(random() % (4 * width)), y0 = int(random() % (4 * height));
+        const int x1 = x0 + int(random() % (4 * width - x0)), y1 = y0 + int(random() % (4 * height - y0));
+        for (int y = y0; y <= y1; ++y) std::memset(source.GetPixelAddress(x0, y), 1 + stroke, std::size_t(x1 - x0 + 1));
       }
     }
+    CSurface8bpp fast, slow;
+    for (CSurface8bpp* target : {&fast, &slow}) {
+      ASSERT_TRUE(target->Create(4 * (width + 2 * k) + 7, 4 * (height + 2 * k) + 3));
+      std::memset(target->GetPixelAddress(0, 0), 0x21, std::size_t(target->GetPitch()) * target->GetHeight());
+      ASSERT_TRUE(target->PrepareEdge(width, height, k));
+    }
+    ASSERT_TRUE(fast.Dilate(&source, radius));
+    ASSERT_TRUE(slow.buildKernel(radius));
+    for (int y = 0; y < 4 * height; ++y)
+      for (int x = 0; x < 4 * width; ++x)
+        for (int i = 0; *source.GetPixelAddress(x, y) && i < n; ++i)
+          for (int j = 0; j < n; ++j) *slow.GetPixelAddress(x + j, y + i) |= slow.kernel()[i * n + j];
+    const std::size_t bytes = std::size_t(fast.GetPitch()) * fast.GetHeight();
+    ASSERT_EQ(std::memcmp(fast.GetPixelAddress(0, 0), slow.GetPixelAddress(0, 0), bytes), 0) << radius;
   }
   CSurface8bpp surface;
   ASSERT_TRUE(surface.PrepareEdge(3, 2, 1));

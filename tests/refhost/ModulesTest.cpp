@@ -1,4 +1,3 @@
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -133,24 +132,6 @@ TEST_F(ModulesTest, DrawPluginManagerRefusesIncompleteRegistrationsAndUnknownPar
   callSlot<void>(manager->GetSubInterface(&tamblet::kIID_IDrawPluginUpdater), 0);
   EXPECT_EQ(host().drawPlugins().advances(), 1);
   EXPECT_EQ(manager->Release(), 1);
-}
-
-TEST_F(ModulesTest, AModuleFileIsFoundByItsModuleName) {
-  ASSERT_EQ(dlopen("RasterLib.dll", RTLD_LAZY | RTLD_NOLOAD), nullptr);  // not loaded yet
-  void* opened = dlopen(REFHOST_RASTERLIB_PATH, RTLD_NOW | RTLD_LOCAL);
-  ASSERT_NE(opened, nullptr) << dlerror();
-  void* byName = dlopen("RasterLib.dll", RTLD_LAZY | RTLD_NOLOAD);
-  ASSERT_NE(byName, nullptr);
-  auto entry = reinterpret_cast<tamblet::CreateInterfaceFunction>(dlsym(byName, "CreateInterface"));
-  ASSERT_NE(entry, nullptr);
-  auto* raster = static_cast<tamblet::IGraph3*>(entry(&tamblet::kIID_IGraph3));
-  EXPECT_EQ(raster, static_cast<tamblet::IGraph3*>(&host().raster()));
-  EXPECT_EQ(entry(&tamblet::kIID_ISurfaceFactory), nullptr);
-  host().withholdModule(tamblet::kModuleRasterLib);
-  EXPECT_EQ(entry(&tamblet::kIID_IGraph3), nullptr);
-  raster->Release();
-  dlclose(byName);
-  dlclose(opened);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The one helper that makes "a surface of the same kind" and the holder's sharing probe: planes,
-// size and depth of the new surface per source kind, and every reference back at the end.
+// The one helper that makes "a surface of the same kind": planes, size and depth of the new surface per
+// source kind, and every reference back at the end.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -58,26 +58,6 @@ INSTANTIATE_TEST_SUITE_P(EachKind, MatchingSurfaceTest,
                                            KindCase{"AlphaOnly", Planes::kAlphaOnly, 32, true, false, true, 8},
                                            KindCase{"NoPlane", Planes::kNone, 32, false, false, false, 0}),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
-
-// A holder is alone only while the object's count is exactly its own reference; the probe
-// leaves the count as it found it.
-TEST(RefSharing, OnlyASoleHolderIsUnshared) {
-  const std::int64_t fakesAtStart = liveFakes();
-  {
-    auto* surface = new FakeSurface(1, 1, Planes::kPixelsOnly);
-    Ref<ISurface> first = Ref<ISurface>::adopt(surface);
-    EXPECT_FALSE(first.isShared());
-    Ref<ISurface> second = first;
-    EXPECT_TRUE(first.isShared());
-    EXPECT_TRUE(second.isShared());
-    EXPECT_EQ(surface->references(), 2);
-    second.reset();
-    EXPECT_FALSE(first.isShared());
-    EXPECT_EQ(surface->references(), 1);
-    EXPECT_FALSE(Ref<ISurface>().isShared());
-  }
-  EXPECT_EQ(liveFakes(), fakesAtStart);
-}
 
 }  // namespace
 }  // namespace tamblet

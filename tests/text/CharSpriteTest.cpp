@@ -26,9 +26,13 @@ struct RecordingCommands final : CharSpriteCommands {
   std::vector<std::string> calls;
   std::set<std::int32_t> live;
 
-  void log(std::string line, std::int32_t sprite = -1) {
+  // One line: the command's name and its numbers; the sprite (if any) counts as in use.
+  template <class... Numbers>
+  void log(const char* name, std::int32_t sprite, Numbers... numbers) {
     if (sprite != -1) live.insert(sprite);
-    calls.push_back(std::move(line));
+    std::string line = name;
+    ((line += " " + std::to_string(numbers)), ...);
+    calls.push_back(line);
   }
   std::vector<std::string> only(std::string_view prefix) const {
     std::vector<std::string> out;
@@ -36,7 +40,7 @@ struct RecordingCommands final : CharSpriteCommands {
     return out;
   }
   std::int32_t unusedSpriteNumber(std::int32_t lowest) override {
-    log("unused " + std::to_string(lowest));
+    log("unused", -1, lowest);
     while (live.count(lowest)) ++lowest;
     return lowest;
   }
@@ -45,20 +49,19 @@ struct RecordingCommands final : CharSpriteCommands {
     std::snprintf(line, sizeof line, "style %d %d %d,%d,%d,%d %g %g %d,%d,%d,%d", s.type, s.size, s.color.r, s.color.g,
                   s.color.b, s.color.a, s.boldWeight, s.edgeWeight, s.edgeColor.r, s.edgeColor.g, s.edgeColor.b,
                   s.edgeColor.a);
-    log(line);
+    calls.push_back(line);
   }
   bool setTextSprite(std::int32_t n, std::string_view text) override {
-    log("text " + std::to_string(n) + " " + hex(text), n);
+    log("text", n, n);
+    calls.back() += " " + hex(text);
     return true;
   }
-  void setPos(std::int32_t n, std::int32_t x, std::int32_t y) override {
-    log("pos " + std::to_string(n) + " " + std::to_string(x) + " " + std::to_string(y), n);
-  }
-  void setZ(std::int32_t n, std::int32_t z) override { log("z " + std::to_string(n) + " " + std::to_string(z), n); }
-  void setBlendRate(std::int32_t n, std::int32_t r) override { log("rate " + std::to_string(n) + " " + std::to_string(r), n); }
-  void setShow(std::int32_t n, bool show) override { log("show " + std::to_string(n) + " " + std::to_string(show), n); }
+  void setPos(std::int32_t n, std::int32_t x, std::int32_t y) override { log("pos", n, n, x, y); }
+  void setZ(std::int32_t n, std::int32_t z) override { log("z", n, n, z); }
+  void setBlendRate(std::int32_t n, std::int32_t r) override { log("rate", n, n, r); }
+  void setShow(std::int32_t n, bool show) override { log("show", n, n, int(show)); }
   void deleteSprite(std::int32_t n) override {
-    log("delete " + std::to_string(n));
+    log("delete", -1, n);
     live.erase(n);
   }
 };

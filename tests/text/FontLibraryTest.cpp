@@ -5,13 +5,9 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,17 +20,15 @@
 namespace tamblet {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using refhost::testing::Bytes;
+using refhost::testing::put;
+using refhost::testing::readFile;
 
 struct TestGlyph {
   std::uint32_t code;
   std::uint16_t width;
   Bytes bitmap;  // pixel height × row bytes
 };
-
-void put32(Bytes& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
 
 std::uint32_t rowBytes(std::uint32_t width) { return ((width + 7) / 8 + 3) & ~3u; }
 
@@ -55,23 +49,17 @@ Bytes writeLibrary(const std::vector<TestGlyph>& glyphs) {
   }
   const std::uint32_t indexSize = 4 + 4 + 12 + 10 * kGlyphCount;
   Bytes out{0x46, 0x4E, 0x41, 0x00};
-  put32(out, 0);
-  put32(out, 0x12345678);  // not examined
-  for (std::uint32_t value : {indexSize, 1u, 1u, kHeight, kDescent, kGlyphCount}) put32(out, value);
+  for (std::uint32_t value : {0u, 0x12345678u /* not examined */, indexSize, 1u, 1u, kHeight, kDescent, kGlyphCount})
+    put(out, value, 4);
   std::uint32_t offset = 16 + indexSize;
   for (std::size_t i = 0; i < kGlyphCount; ++i) {
-    out.push_back(static_cast<std::uint8_t>(widths[i]));
-    out.push_back(static_cast<std::uint8_t>(widths[i] >> 8));
-    put32(out, images[i].empty() ? 0 : offset);
-    put32(out, static_cast<std::uint32_t>(images[i].size()));
+    put(out, widths[i], 2);
+    put(out, images[i].empty() ? 0 : offset, 4);
+    put(out, static_cast<std::uint32_t>(images[i].size()), 4);
     offset += static_cast<std::uint32_t>(images[i].size());
   }
   for (const Bytes& image : images) out.insert(out.end(), image.begin(), image.end());
   return out;
-}
-
-void patch32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 Bytes randomBitmap(std::uint32_t width, std::uint32_t seed) {
@@ -96,28 +84,20 @@ class FontLibraryTest : public refhost::testing::HostFixture {
     for (const refhost::ModuleEntryPoint& entry : refhost::moduleEntryPoints())
       resolver_.addSymbol(entry.module, entry.symbol, entry.address);
     platform::setModuleResolver(&resolver_);
-    folder_ = std::filesystem::temp_directory_path() /
-              ("font_library_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-    library_.setPath((folder_ / "Font.fnl").string());
+    library_.setPath(folder_ / "Font.fnl");
   }
   void TearDown() override {
     library_.clear();  // gives the decompressor back before the host checks its objects
     platform::setModuleResolver(nullptr);
-    std::filesystem::remove_all(folder_);
     HostFixture::TearDown();
   }
 
-  void write(const Bytes& bytes) {
-    std::ofstream((folder_ / "Font.fnl"), std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
+  void write(const Bytes& bytes) { refhost::testing::writeFile(folder_ / "Font.fnl", bytes); }
 
   bool descent(std::int32_t& out) { return fontDescent(library_, style_, out); }
 
   platform::InProcessModuleResolver resolver_;
-  std::filesystem::path folder_;
+  refhost::testing::TempFolder folder_;
   FontLibrary library_;
   TextStyle style_{.type = 0x100, .size = 16};
 };
@@ -209,7 +189,7 @@ TEST_F(FontLibraryTest, DamagedFilesAreRefused) {
     if (c.at == recordA) {
       bytes[c.at] = static_cast<std::uint8_t>(c.value);
     } else {
-      patch32(bytes, c.at, c.value);
+      refhost::testing::putWord(bytes, c.at, c.value);
     }
     write(bytes);
     library_.clear();
@@ -269,24 +249,19 @@ std::string run(const std::string& command) {
   return output;
 }
 
-Bytes fileBytes(const std::filesystem::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
-
 // tamblet-font draws IPAGothic at text size 8 (32 pixels); the engine reads what it wrote.
 TEST_F(FontLibraryTest, BuiltLibraryRoundTrip) {
   const std::string tool = TAMBLET_FONT_TOOL;
-  const std::filesystem::path file = folder_ / "Font.fnl", again = folder_ / "Again.fnl";
-  ASSERT_EQ(run(tool + " build -o " + file.string() + " --face IPAGothic --size 8 >/dev/null").find("(failed)"),
+  const std::string file = folder_ / "Font.fnl", again = folder_ / "Again.fnl";
+  ASSERT_EQ(run(tool + " build -o " + file + " --face IPAGothic --size 8 >/dev/null").find("(failed)"),
             std::string::npos);
-  run(tool + " build -o " + again.string() + " --face IPAGothic --size 8");
-  EXPECT_EQ(fileBytes(file), fileBytes(again));  // same input, same bytes
+  run(tool + " build -o " + again + " --face IPAGothic --size 8");
+  EXPECT_EQ(readFile(file), readFile(again));  // same input, same bytes
 
   style_.size = 8;
   std::int32_t out = -1;
   ASSERT_TRUE(descent(out));
-  const std::string dump = run(tool + " dump " + file.string());
+  const std::string dump = run(tool + " dump " + file);
   EXPECT_NE(dump.find("pixel height 32 (text size 8), descent " + std::to_string(library_.findSizeRecord(0, 32)->descent) +
                       ", glyphs 8994"),
             std::string::npos)

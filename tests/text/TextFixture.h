@@ -33,11 +33,7 @@ class TextFixture : public refhost::testing::HostFixture {
   Ref<IGraph3> raster;
 };
 
-inline std::uint32_t pixelAt(ISurface& surface, int x, int y) {
-  std::uint32_t value;
-  std::memcpy(&value, surface.GetPixelAddress(x, y), 4);
-  return value;
-}
+using refhost::testing::pixelAt;
 inline int alphaAt(ISurface& surface, int x, int y) {
   return surface.GetPixelAddress(x, y)[3];
 }

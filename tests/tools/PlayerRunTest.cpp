@@ -58,11 +58,6 @@ TEST_F(PlayerRunTest, MissingGameAndScriptErrorsAreReportedClearly) {
   EXPECT_NE(bad.output.find("main.lua:2: bad argument #1 to 'SP_SetCG' (int expected, got nil)"), std::string::npos)
       << bad.output;
   EXPECT_NE(bad.output.find("stack traceback"), std::string::npos);
-
-  script("SP_SetPos(1, 2^31, 0)\n");
-  bad = play(game() + " --no-init --out " + out("out"));
-  EXPECT_EQ(bad.code, 1);
-  EXPECT_NE(bad.output.find("bad argument #2 to 'SP_SetPos' (int expected, out of the 32-bit range)"), std::string::npos);
 }
 
 TEST_F(PlayerRunTest, FrameBudgetFramesAndContactSheetWithAStandInEngine) {
