@@ -38,6 +38,10 @@ class SpriteRecord {
   // holds its own references to the shared surface and draw plug-in.
   SpriteRecord(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster);
 
+  // The same property copy into an existing record (the back scene reuses its records from frame
+  // to frame, so a presented frame allocates nothing per sprite). Never throws.
+  void copyProperties(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster) noexcept;
+
   SpriteRecord(const SpriteRecord&) = delete;
   SpriteRecord& operator=(const SpriteRecord&) = delete;
 
