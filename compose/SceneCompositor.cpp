@@ -126,7 +126,7 @@ bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination, c
 bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination) noexcept {
   if (!sprites_) return false;
   const bool live = &table == &sprites_->liveTable;
-  return compose(table, destination, sprites_->liveTable, {sprites_->viewOffsetX, sprites_->viewOffsetY},
+  return compose(table, destination, table, {sprites_->viewOffsetX, sprites_->viewOffsetY},
                  live ? &liveCounters_ : nullptr);
 }
 
@@ -160,7 +160,8 @@ void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& 
     if (ax >= blit.sx + blit.w || ax + aw <= blit.sx || ay >= blit.sy + blit.h || ay + ah <= blit.sy) return;
   }
 
-  // The alpha clipper, looked up in the pass's clipper table; -1 names none.
+  // The alpha clipper, looked up in the pass's clipper table (the table being drawn, so that the back scene's
+  // sprites are clipped as they were on screen when it was copied); -1 names none.
   Target clipper;
   bool clipped = false;
   std::int64_t clipperX = 0, clipperY = 0;

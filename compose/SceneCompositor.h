@@ -44,8 +44,8 @@ class SceneCompositor {
   bool compose(const SpriteTable& table, ISurface* destination, const SpriteTable& clippers, Offset offset,
                Counters* counters) noexcept;
 
-  // The same with the block's view offset and the block's live table as the clipper table. When `table` is the
-  // live table the pass stores its counters; a pass over any other table (the back scene) leaves them.
+  // The same with the block's view offset and `table` as its own clipper table. When `table` is the block's live
+  // table the pass stores its counters; a pass over any other table (the back scene) leaves them.
   bool compose(const SpriteTable& table, ISurface* destination) noexcept;
 
   // Draws the live table into sprite `spriteNumber`'s own surface, made private first (copy-on-write). False when

@@ -33,7 +33,7 @@ void SpriteRecord::copyProperties(const SpriteRecord& source, ISurfaceFactory* f
   std::copy_n(source.transformTexCoords, 4, transformTexCoords);
   textureFilterType = source.textureFilterType;
   surfaceArea = source.surfaceArea;
-  alphaClipperNumber = -1;
+  alphaClipperNumber = source.alphaClipperNumber;
   drawPlugin = source.drawPlugin;
 }
 
