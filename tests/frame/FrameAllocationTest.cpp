@@ -16,18 +16,30 @@ namespace {
 std::atomic<bool> armed{false};
 std::atomic<long> allocations{0};
 
-void* allocate(std::size_t size) {
+void* allocate(std::size_t size) noexcept {
   if (armed.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* block = std::malloc(size ? size : 1)) return block;
+  return std::malloc(size ? size : 1);
+}
+
+void* allocateOrThrow(std::size_t size) {
+  if (void* block = allocate(size)) return block;
   throw std::bad_alloc();
 }
 
 }  // namespace
 
+// Every form that pairs with the plain operator delete is replaced, so that each block is freed by
+// the allocator that made it.
 void* operator new(std::size_t size) {
-  return allocate(size);
+  return allocateOrThrow(size);
 }
 void* operator new[](std::size_t size) {
+  return allocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   return allocate(size);
 }
 void operator delete(void* block) noexcept {
@@ -40,6 +52,12 @@ void operator delete(void* block, std::size_t) noexcept {
   std::free(block);
 }
 void operator delete[](void* block, std::size_t) noexcept {
+  std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
   std::free(block);
 }
 
