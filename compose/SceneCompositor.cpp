@@ -99,26 +99,35 @@ void SceneCompositor::setUp(IGraph3* raster, SpriteTableBlock* sprites) noexcept
   sprites_ = sprites;
 }
 
-bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination) noexcept {
-  if (!sprites_ || !raster_) return false;
+bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination, const SpriteTable& clippers,
+                              Offset offset, Counters* counters) noexcept {
+  if (!raster_) return false;
   Target target;
   if (!usableSurface(destination, target)) return false;
   if (!buildDrawList(table, drawList_)) return false;
 
   raster_->FillColor(destination, 0, 0, static_cast<std::int32_t>(target.width),
                      static_cast<std::int32_t>(target.height), 0, 0, 0, 0);
-  std::int64_t copyPixels = target.width * target.height, blendPixels = 0;
-  const std::int64_t offsetX = sprites_->viewOffsetX, offsetY = sprites_->viewOffsetY;
-  const bool simd = kernels::activeKernelPath() != kernels::KernelPath::kScalar;
+  Counters pass{target.width * target.height, 0};
+  const kernels::KernelPath path = kernels::activeKernelPath();
+  const kernels::NormalKernelTable& kernelTable = kernels::kernelTable(path);
+  const bool simd = path != kernels::KernelPath::kScalar;
   for (const SpriteRecord* record : drawList_) {
     if (record->transformMode == 1) {
       drawTransformed(*record, target, simd);
     } else {
-      drawNormal(*record, target, offsetX, offsetY, simd, copyPixels, blendPixels);
+      drawNormal(*record, clippers, target, offset, kernelTable, simd, pass);
     }
   }
-  if (&table == &sprites_->liveTable) copyPixels_ = copyPixels, blendPixels_ = blendPixels;
+  if (counters) *counters = pass;
   return true;
+}
+
+bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination) noexcept {
+  if (!sprites_) return false;
+  const bool live = &table == &sprites_->liveTable;
+  return compose(table, destination, table, {sprites_->viewOffsetX, sprites_->viewOffsetY},
+                 live ? &liveCounters_ : nullptr);
 }
 
 bool SceneCompositor::renderView(std::int32_t spriteNumber) noexcept {
@@ -131,15 +140,15 @@ bool SceneCompositor::renderView(std::int32_t spriteNumber) noexcept {
   }
 }
 
-void SceneCompositor::drawNormal(const SpriteRecord& record, const Target& target, std::int64_t offsetX,
-                                 std::int64_t offsetY, bool simd, std::int64_t& copyPixels,
-                                 std::int64_t& blendPixels) const {
+void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target,
+                                 Offset offset, const kernels::NormalKernelTable& kernelTable, bool simd,
+                                 Counters& counters) const {
   Target source;
   if (!usableSurface(record.surface.get(), source)) return;
 
   // The part of the surface to draw: the surface area, raised to 0 and cut to the surface, else all of it.
   const SurfaceArea& area = record.surfaceArea;
-  Blit blit{record.x + offsetX, record.y + offsetY, 0, 0, source.width, source.height};
+  Blit blit{record.x + offset.x, record.y + offset.y, 0, 0, source.width, source.height};
   if (area.width > 0 || area.height > 0) {
     blit.sx = std::max<std::int64_t>(area.x, 0), blit.sy = std::max<std::int64_t>(area.y, 0);
     blit.w = area.width, blit.h = area.height;
@@ -151,12 +160,13 @@ void SceneCompositor::drawNormal(const SpriteRecord& record, const Target& targe
     if (ax >= blit.sx + blit.w || ax + aw <= blit.sx || ay >= blit.sy + blit.h || ay + ah <= blit.sy) return;
   }
 
-  // The alpha clipper, looked up in the live table whichever table is drawn; -1 names none.
+  // The alpha clipper, looked up in the pass's clipper table (the table being drawn, so that the back scene's
+  // sprites are clipped as they were on screen when it was copied); -1 names none.
   Target clipper;
   bool clipped = false;
   std::int64_t clipperX = 0, clipperY = 0;
   if (record.alphaClipperNumber != -1) {
-    if (const SpriteRecord* clipperRecord = sprites_->liveTable.find(record.alphaClipperNumber)) {
+    if (const SpriteRecord* clipperRecord = clippers.find(record.alphaClipperNumber)) {
       if (!usableSurface(clipperRecord->surface.get(), clipper)) return;
       Blit bounds{clipperRecord->x, clipperRecord->y, 0, 0, clipper.width, clipper.height};
       if (!clipBlit(bounds, 0, 0, target.width, target.height)) return;
@@ -175,10 +185,12 @@ void SceneCompositor::drawNormal(const SpriteRecord& record, const Target& targe
   unsigned flags = (simd && blit.w >= 4 && !intoItself ? kernels::kFlagSimd : 0u) |
                    (modulated ? kernels::kFlagModulate : 0u) | (clipped ? kernels::kFlagClipper : 0u) |
                    (record.blendRate != 255 ? kernels::kFlagRate : 0u) | (sourceAlpha ? kernels::kFlagSourceAlpha : 0u);
-  (sourceAlpha || record.blendRate != 255 ? blendPixels : copyPixels) += blit.w * blit.h;
+  (sourceAlpha || record.blendRate != 255 ? counters.blendPixels : counters.copyPixels) += blit.w * blit.h;
 
-  const kernels::NormalKernel kernel = kernels::normalKernel(record.drawMethod, flags);
-  if (!kernel) return;  // a draw method outside 0..3: counted, not drawn
+  // A draw method outside 0..3: counted, not drawn.
+  if (record.drawMethod < 0 || record.drawMethod >= kernels::kMethodCount) return;
+  const kernels::NormalKernel kernel =
+      kernelTable[static_cast<unsigned>(record.drawMethod) * kernels::kFlagCount + flags];
   if (clipped) params.clipper = clipper.at(clipperX, clipperY), params.clipperPitch = clipper.pitch;
   std::uint8_t* dst = target.at(blit.dx, blit.dy);
   const std::uint8_t* src = source.at(blit.sx, blit.sy);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "compose/kernels/KernelTable.h"
 #include "host/Modules.h"
 #include "host/Surface.h"
 #include "sprite/SpriteTable.h"
@@ -20,14 +21,31 @@ class SceneCompositor {
   SceneCompositor(const SceneCompositor&) = delete;
   SceneCompositor& operator=(const SceneCompositor&) = delete;
 
-  // The raster operations (for the clearing fill) and the sprite-table block, neither owned. Until a block is set
-  // every pass answers false.
+  // Pixels one pass wrote: by plain copies (the clearing fill included) and by blending kernels. 64 bits: a pass
+  // over large surfaces can exceed the 32-bit range.
+  struct Counters {
+    std::int64_t copyPixels = 0;
+    std::int64_t blendPixels = 0;
+  };
+  // Added to the position of every sprite drawn without a transform (the view offset).
+  struct Offset {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+  };
+
+  // The raster operations (for the clearing fill) and the sprite-table block, neither owned. The block is only
+  // needed by the two-argument pass and renderView; until one is set they answer false.
   void setUp(IGraph3* raster, SpriteTableBlock* sprites) noexcept;
 
-  // One pass of `table` into `destination`. When `table` is the block's live table the pass stores its two pixel
-  // counters; a pass over any other table (the back scene) leaves them. False without a block or raster
-  // operations, for a destination that is not a 32-bit pixel surface, or when the draw list cannot be built;
-  // sprites that cannot be drawn are skipped silently.
+  // One pass of `table` into `destination`, alpha clippers looked up in `clippers`; the kernel table of the active
+  // path is chosen once for the pass, so each sprite costs one indexed load. The pixel counts go to `counters` when
+  // given. False without raster operations, for a destination that is not a 32-bit pixel surface, or when the draw
+  // list cannot be built; sprites that cannot be drawn are skipped silently.
+  bool compose(const SpriteTable& table, ISurface* destination, const SpriteTable& clippers, Offset offset,
+               Counters* counters) noexcept;
+
+  // The same with the block's view offset and `table` as its own clipper table. When `table` is the block's live
+  // table the pass stores its counters; a pass over any other table (the back scene) leaves them.
   bool compose(const SpriteTable& table, ISurface* destination) noexcept;
 
   // Draws the live table into sprite `spriteNumber`'s own surface, made private first (copy-on-write). False when
@@ -36,22 +54,21 @@ class SceneCompositor {
 
   // Pixels written by plain copies (the clearing fill included) and by blending kernels in the last pass over the
   // live table. 64 bits: a pass over large surfaces can exceed the 32-bit range.
-  std::int64_t copyPixels() const { return copyPixels_; }
-  std::int64_t blendPixels() const { return blendPixels_; }
+  std::int64_t copyPixels() const { return liveCounters_.copyPixels; }
+  std::int64_t blendPixels() const { return liveCounters_.blendPixels; }
 
   // A surface as the pass uses it (defined with the pass).
   struct Target;
 
  private:
-  void drawNormal(const SpriteRecord& record, const Target& target, std::int64_t offsetX, std::int64_t offsetY,
-                  bool simd, std::int64_t& copyPixels, std::int64_t& blendPixels) const;
+  void drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target, Offset offset,
+                  const kernels::NormalKernelTable& kernelTable, bool simd, Counters& counters) const;
   void drawTransformed(const SpriteRecord& record, const Target& target, bool simd) const;
 
   IGraph3* raster_ = nullptr;
   SpriteTableBlock* sprites_ = nullptr;
   std::vector<SpriteRecord*> drawList_;  // reused from pass to pass: no allocation once it is large enough
-  std::int64_t copyPixels_ = 0;
-  std::int64_t blendPixels_ = 0;
+  Counters liveCounters_;
 };
 
 }  // namespace tamblet

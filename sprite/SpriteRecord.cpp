@@ -5,30 +5,36 @@
 namespace tamblet {
 
 SpriteRecord::SpriteRecord(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster)
-    : surfaceFactory(factory),
-      rasterOperations(raster),
-      surface(source.surface),
-      hasPixel(source.hasPixel),
-      hasAMap(source.hasAMap),
-      width(source.width),
-      height(source.height),
-      number(source.number),
-      x(source.x),
-      y(source.y),
-      z(source.z),
-      blendRate(source.blendRate),
-      show(source.show),
-      drawMethod(source.drawMethod),
-      custom(source.custom),
-      suspended(source.suspended),
-      transformMode(source.transformMode),
-      textureFilterType(source.textureFilterType),
-      surfaceArea(source.surfaceArea),
-      drawPlugin(source.drawPlugin) {
+    : number(source.number) {
+  copyProperties(source, factory, raster);
+}
+
+void SpriteRecord::copyProperties(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster) noexcept {
+  surfaceFactory = factory;
+  rasterOperations = raster;
+  surface = source.surface;
+  hasPixel = source.hasPixel;
+  hasAMap = source.hasAMap;
+  width = source.width;
+  height = source.height;
+  number = source.number;
+  x = source.x;
+  y = source.y;
+  z = source.z;
+  blendRate = source.blendRate;
   std::copy_n(source.multiplyColor, 4, multiplyColor);
   std::copy_n(source.addColor, 4, addColor);
+  show = source.show;
+  drawMethod = source.drawMethod;
+  custom = source.custom;
+  suspended = source.suspended;
+  transformMode = source.transformMode;
   std::copy_n(source.transformPositions, 4, transformPositions);
   std::copy_n(source.transformTexCoords, 4, transformTexCoords);
+  textureFilterType = source.textureFilterType;
+  surfaceArea = source.surfaceArea;
+  alphaClipperNumber = source.alphaClipperNumber;
+  drawPlugin = source.drawPlugin;
 }
 
 void SpriteRecord::setSurface(ISurface* newSurface) {

@@ -33,10 +33,14 @@ class SpriteRecord {
   SpriteRecord(std::int32_t spriteNumber, ISurfaceFactory* factory, IGraph3* raster)
       : surfaceFactory(factory), rasterOperations(raster), number(spriteNumber) {}
 
-  // A property copy for the back scene: every field of `source` except the reference count,
-  // the host pointers (taken from the arguments) and the alpha clipper number (−1). The copy
-  // holds its own references to the shared surface and draw plug-in.
+  // A property copy for the back scene: every field of `source` except the reference count and
+  // the host pointers (taken from the arguments). The copy holds its own references to the shared
+  // surface and draw plug-in; the alpha clipper number names a sprite of the copy's own table.
   SpriteRecord(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster);
+
+  // The same property copy into an existing record (the back scene reuses its records from frame
+  // to frame, so a presented frame allocates nothing per sprite). Never throws.
+  void copyProperties(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster) noexcept;
 
   SpriteRecord(const SpriteRecord&) = delete;
   SpriteRecord& operator=(const SpriteRecord&) = delete;

@@ -80,17 +80,31 @@ bool SpriteTable::listUnsuspendedNumbers(std::vector<std::int32_t>& out) const {
 
 bool SpriteTable::copy(SpriteTable& destination, const SpriteTable& source) {
   if (&destination == &source) return true;
-  destination.removeAll();
+  const std::size_t count = source.records_.size();
+  if (destination.records_.size() > count) {
+    destination.records_.resize(count);
+    destination.numbers_.resize(count);
+  }
+  std::size_t copied = 0;
   try {
-    destination.numbers_.reserve(source.numbers_.size());
-    destination.records_.reserve(source.records_.size());
-    for (const auto& record : source.records_) {
-      destination.records_.push_back(
-          std::make_unique<SpriteRecord>(*record, destination.surfaceFactory_, destination.rasterOperations_));
-      destination.numbers_.push_back(record->number);
+    destination.numbers_.reserve(count);
+    destination.records_.reserve(count);
+    for (std::size_t i = 0; i < count; ++i, copied = i) {
+      const SpriteRecord& record = *source.records_[i];
+      if (i < destination.records_.size()) {
+        destination.records_[i]->copyProperties(record, destination.surfaceFactory_, destination.rasterOperations_);
+        destination.numbers_[i] = record.number;
+      } else {
+        destination.records_.push_back(
+            std::make_unique<SpriteRecord>(record, destination.surfaceFactory_, destination.rasterOperations_));
+        destination.numbers_.push_back(record.number);
+      }
     }
     return true;
   } catch (const std::exception&) {
+    // Records beyond those copied hold the last frame's properties: the copy keeps only what it finished.
+    destination.records_.resize(std::min(copied, destination.records_.size()));
+    destination.numbers_.resize(destination.records_.size());
     return false;
   }
 }

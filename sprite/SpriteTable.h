@@ -44,9 +44,11 @@ class SpriteTable {
   bool listNumbers(std::vector<std::int32_t>& out) const;
   bool listUnsuspendedNumbers(std::vector<std::int32_t>& out) const;
 
-  // Makes `destination` an independent copy of `source` (the back scene): new records with the
-  // destination's services, the alpha clipper number left at −1, the surfaces and draw plug-ins
-  // shared with a reference each. False when memory runs out; what was copied so far stays.
+  // Makes `destination` an independent copy of `source` (the back scene): records with the
+  // destination's services and every property, alpha clipper number included (it names a sprite
+  // of the copy), the surfaces and draw plug-ins shared with a reference each. The destination's
+  // records are reused, so copying a table no larger than the last one allocates nothing. False
+  // when memory runs out; what was copied so far stays.
   static bool copy(SpriteTable& destination, const SpriteTable& source);
 
   // Finds or creates the sprite and gives it `surface` (null detaches); its other properties stay.

@@ -39,7 +39,14 @@ std::atomic<KernelPath>& activePath() {
   return path;
 }
 
-const NormalKernelTable& tableOf(KernelPath path) {
+}  // namespace
+
+NormalKernel normalKernel(KernelPath path, int method, unsigned flags) {
+  if (method < 0 || method >= kMethodCount || flags >= kFlagCount) return nullptr;
+  return kernelTable(path)[static_cast<unsigned>(method) * kFlagCount + flags];
+}
+
+const NormalKernelTable& kernelTable(KernelPath path) {
   switch (path) {
     case KernelPath::kSse2:
       return sse2KernelTable();
@@ -51,16 +58,13 @@ const NormalKernelTable& tableOf(KernelPath path) {
   return scalarKernelTable();
 }
 
-}  // namespace
-
-NormalKernel normalKernel(KernelPath path, int method, unsigned flags) {
-  if (method < 0 || method >= kMethodCount || flags >= kFlagCount) return nullptr;
-  return tableOf(path)[static_cast<unsigned>(method) * kFlagCount + flags];
+NormalKernel normalKernel(int method, unsigned flags) {
+  return normalKernel(activeKernelPath(), method, flags);
 }
 
-NormalKernel normalKernel(int method, unsigned flags) { return normalKernel(activeKernelPath(), method, flags); }
-
-KernelPath activeKernelPath() { return activePath().load(std::memory_order_relaxed); }
+KernelPath activeKernelPath() {
+  return activePath().load(std::memory_order_relaxed);
+}
 
 bool forceKernelPath(KernelPath path) {
   if (!kernelPathSupported(path)) return false;

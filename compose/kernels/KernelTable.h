@@ -15,6 +15,9 @@ using NormalKernelTable = std::array<NormalKernel, kNormalKeyCount>;
 const NormalKernelTable& scalarKernelTable();  // odd keys repeat the scalar kernel
 const NormalKernelTable& sse2KernelTable();
 const NormalKernelTable& avx2KernelTable();
+// The table of `path`, so that a caller drawing many rectangles chooses it once and indexes it by
+// method * kFlagCount + flags.
+const NormalKernelTable& kernelTable(KernelPath path);
 
 // Expands Pick<method, flags>::kernel over every key.
 template <template <int, unsigned> class Pick, std::size_t... Keys>

@@ -231,22 +231,22 @@ TEST_F(SceneCompositorTest, ClipperVariantsCountersAndDrawMethods) {
   EXPECT_EQ(at(48, 28), kBlackOpaque);
 }
 
-TEST_F(SceneCompositorTest, BackScenePassUsesLiveClippersAndKeepsTheCounters) {
+TEST_F(SceneCompositorTest, BackScenePassUsesItsOwnClippersAndKeepsTheCounters) {
   Ref<ISurface> source = patterned(8, 8, 6);
   Ref<ISurface> transparent = Ref<ISurface>::adopt(host_.surfaceFactory().Create(8, 8, 32));  // alpha 0
   sprite(1, source.get(), 0, 0);
   sprite(5, transparent.get(), 0, 0).show = false;
   ASSERT_TRUE(tamblet::SpriteTable::copy(block_.backScene, block_.liveTable));
   block_.backScene.find(1)->alphaClipperNumber = 5;
-  block_.backScene.remove(5);
+  block_.liveTable.remove(5);
   ASSERT_TRUE(compose());
   const std::int64_t copyCount = compositor_.copyPixels();
 
   ASSERT_TRUE(compose(&block_.backScene));
-  EXPECT_EQ(at(3, 3), kBlackOpaque) << "the live table's clipper (alpha 0) applies";
+  EXPECT_EQ(at(3, 3), kBlackOpaque) << "the back scene's own clipper (alpha 0) applies";
   EXPECT_EQ(compositor_.copyPixels(), copyCount);
   EXPECT_EQ(compositor_.blendPixels(), 0);
-  block_.liveTable.remove(5);
+  block_.backScene.remove(5);
   ASSERT_TRUE(compose(&block_.backScene));
   EXPECT_EQ(at(3, 3), pattern(3, 3, 6)) << "an absent clipper leaves the sprite unclipped";
 }
