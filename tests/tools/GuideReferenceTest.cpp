@@ -35,34 +35,6 @@ TEST(GuideReferenceTest, EveryExportHasMeaningUnitsAndFailureValue) {
   }
 }
 
-// The numbers an author cannot guess: each export's units line names them.
-struct NamedRange {
-  std::string_view exportName;
-  std::string_view mustSay;
-};
-
-class GuideRangesTest : public testing::TestWithParam<NamedRange> {};
-
-TEST_P(GuideRangesTest, UnitsLineNamesTheRange) {
-  const ExportSignature* signature = findExport(GetParam().exportName);
-  ASSERT_NE(signature, nullptr);
-  EXPECT_NE(signature->doc.arguments.find(GetParam().mustSay), std::string_view::npos) << signature->doc.arguments;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, GuideRangesTest,
-    testing::Values(NamedRange{"SP_SetDrawMethod", "0 normal, 1 additive, 2 multiply, 3 screen"},
-                    NamedRange{"SP_SetBlendRate", "0-255, 255 opaque, 0 not drawn"},
-                    NamedRange{"SP_SetBrightness", "0-255"}, NamedRange{"SP_SetMultipleColor", "r, g, b: 0-255"},
-                    NamedRange{"SP_SetAddColor", "r, g, b, a: 0-255"},
-                    NamedRange{"SP_SetSpriteTransformPos", "top-left, top-right, bottom-left, bottom-right"},
-                    NamedRange{"SP_SetSpriteTransformPos", "x, y in screen pixels"},
-                    NamedRange{"SP_SetSpriteTransformPos", "u, v the image pixel"},
-                    NamedRange{"SP_SetTextSpriteType", "0 gothic, 1 mincho, 0x100 + n"},
-                    NamedRange{"SP_SetTextSpriteSize", "pixels"}, NamedRange{"VIEW_SetMode", "0 software"},
-                    NamedRange{"TRANS_Update", "0.0 old picture to 1.0 new picture"},
-                    NamedRange{"SP_IsPtIn", "screen pixels"}, NamedRange{"SP_GetAMapValue", "image pixels"}));
-
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);

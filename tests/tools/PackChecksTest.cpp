@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/tools/BrokenPictures.h"
+#include "tests/tools/PlayerFiles.h"
 #include "tools/pack/PackCommands.h"
 
 namespace {

@@ -2,35 +2,18 @@
 // player table against a stand-in engine (frame budget, written frames, contact sheet, Init's
 // answer). The real engine's frames are pinned by the demo's stored checksums.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tests/tools/PlayerFiles.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int code;
-  std::string output;
-};
-
-RunResult play(const std::string& arguments) {
-  const std::string command = std::string(TAMBLET_PLAY_BINARY) + " --quiet --modules " + TAMBLET_MODULES_DIR + " " +
-                              arguments + " 2>&1";
-  RunResult result{-1, {}};
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  std::size_t read = 0;
-  while ((read = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0) result.output.append(buffer, read);
-  const int status = pclose(pipe);
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using tamblet::testing::play;
+using tamblet::testing::RunResult;
 
 class PlayerRunTest : public ::testing::Test {
  protected:
