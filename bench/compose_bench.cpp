@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioTable.h"
 #include "compose/kernels/BlendKernels.h"
 
 #ifdef TAMBLET_HAVE_PIXMAN
@@ -264,55 +265,31 @@ void registerScene() {
 
 // ---- the closing table -------------------------------------------------------------------------------------------
 
-// Prints as usual and keeps every pixel rate for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const auto rate = run.counters.find("items_per_second");
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred && rate != run.counters.end()) {
-        mpix_[run.benchmark_name()] = rate->second.value / 1e6;
+// The closing table: pixel rates against pixman, SDL2, memcpy and the scalar kernels.
+void printRatios(const tamblet::bench::RatioTable& table) {
+  std::printf("\nTargets (Mpix/s, ratio, target):\n");
+  for (const Size size : kSizes) {
+    const std::string at = "/" + size.name();
+    std::printf("-- %s\n", size.name().c_str());
+    table.ratio("sse2 m0 f11 / pixman OVER random", "kernel/sse2/m0/f11" + at, "pixman-over/random" + at, 1.0);
+    table.ratio("avx2 m0 f11 / pixman OVER random", "kernel/avx2/m0/f11" + at, "pixman-over/random" + at, 2.0);
+    table.ratio("sse2 m0 f11 sprite / pixman OVER sprite", "kernel-sprite/sse2/m0/f11" + at, "pixman-over/sprite" + at, 1.5);
+    table.ratio("avx2 m0 f11 sprite / pixman OVER sprite", "kernel-sprite/avx2/m0/f11" + at, "pixman-over/sprite" + at, 1.5);
+    table.ratio("sse2 m0 f13 (modulated) / pixman solid mask", "kernel/sse2/m0/f13" + at, "pixman-over/solid-mask" + at, 1.1);
+    table.ratio("sse2 m0 f03 (modulated copy) / pixman solid mask", "kernel/sse2/m0/f03" + at, "pixman-over/solid-mask" + at, 1.1);
+    table.ratio("sse2 m0 f01 (copy) / memcpy", "kernel/sse2/m0/f01" + at, "memcpy" + at, 1.0);
+    table.ratio("sse2 m0 f11 / SDL2 blend", "kernel/sse2/m0/f11" + at, "sdl2-blend" + at, 5.0);
+    for (int method = 0; method < kernels::kMethodCount; ++method) {
+      for (unsigned flags = 2; flags < kernels::kFlagCount; flags += 2) {
+        const std::string m = "/m" + std::to_string(method) + "/";
+        table.ratio(("sse2 / scalar m" + std::to_string(method) + " " + flagsName(flags)).c_str(),
+                    "kernel/sse2" + m + flagsName(flags | 1) + at, "kernel/scalar" + m + flagsName(flags) + at, 4.0);
       }
     }
   }
-
-  void printRatios() const {
-    std::printf("\nTargets (Mpix/s, ratio, target):\n");
-    for (const Size size : kSizes) {
-      const std::string at = "/" + size.name();
-      std::printf("-- %s\n", size.name().c_str());
-      ratio("sse2 m0 f11 / pixman OVER random", "kernel/sse2/m0/f11" + at, "pixman-over/random" + at, 1.0);
-      ratio("avx2 m0 f11 / pixman OVER random", "kernel/avx2/m0/f11" + at, "pixman-over/random" + at, 2.0);
-      ratio("sse2 m0 f11 sprite / pixman OVER sprite", "kernel-sprite/sse2/m0/f11" + at, "pixman-over/sprite" + at, 1.5);
-      ratio("avx2 m0 f11 sprite / pixman OVER sprite", "kernel-sprite/avx2/m0/f11" + at, "pixman-over/sprite" + at, 1.5);
-      ratio("sse2 m0 f13 (modulated) / pixman solid mask", "kernel/sse2/m0/f13" + at, "pixman-over/solid-mask" + at, 1.1);
-      ratio("sse2 m0 f03 (modulated copy) / pixman solid mask", "kernel/sse2/m0/f03" + at, "pixman-over/solid-mask" + at, 1.1);
-      ratio("sse2 m0 f01 (copy) / memcpy", "kernel/sse2/m0/f01" + at, "memcpy" + at, 1.0);
-      ratio("sse2 m0 f11 / SDL2 blend", "kernel/sse2/m0/f11" + at, "sdl2-blend" + at, 5.0);
-      for (int method = 0; method < kernels::kMethodCount; ++method) {
-        for (unsigned flags = 2; flags < kernels::kFlagCount; flags += 2) {
-          const std::string m = "/m" + std::to_string(method) + "/";
-          ratio(("sse2 / scalar m" + std::to_string(method) + " " + flagsName(flags)).c_str(),
-                "kernel/sse2" + m + flagsName(flags | 1) + at, "kernel/scalar" + m + flagsName(flags) + at, 4.0);
-        }
-      }
-    }
-    ratio("scene avx2 / avx2 m0 f11 1280x720", "scene/avx2", "kernel/avx2/m0/f11/1280x720", 0.8);
-    ratio("scene sse2 / sse2 m0 f11 1280x720", "scene/sse2", "kernel/sse2/m0/f11/1280x720", 0.8);
-  }
-
- private:
-  void ratio(const char* label, const std::string& ours, const std::string& theirs, double target) const {
-    const auto a = mpix_.find(ours), b = mpix_.find(theirs);
-    if (a == mpix_.end() || b == mpix_.end()) return;
-    const double value = a->second / b->second;
-    std::printf("  %-52s %9.0f %9.0f %6.2fx  (>= %.1fx) %s\n", label, a->second, b->second, value, target,
-                value >= target ? "ok" : "MISSED");
-  }
-
-  std::map<std::string, double> mpix_;
-};
+  table.ratio("scene avx2 / avx2 m0 f11 1280x720", "scene/avx2", "kernel/avx2/m0/f11/1280x720", 0.8);
+  table.ratio("scene sse2 / sse2 m0 f11 1280x720", "scene/sse2", "kernel/sse2/m0/f11/1280x720", 0.8);
+}
 
 }  // namespace
 
@@ -328,9 +305,9 @@ int main(int argc, char** argv) {
   registerScene();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
+  tamblet::bench::RatioTable table(tamblet::bench::RatioTable::Figure::kMegaItemsPerSecond);
+  benchmark::RunSpecifiedBenchmarks(&table);
+  printRatios(table);
   benchmark::Shutdown();
   return 0;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioTable.h"
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "platform/Clock.h"
@@ -188,47 +189,14 @@ void BM_TypeMessageLine(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeMessageLine)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
-namespace {
-
-// Prints as usual and keeps each benchmark's time per iteration for the closing table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        microseconds_[run.benchmark_name()] =
-            run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      }
-    }
-  }
-
-  void printRatios() const {
-    std::printf("\nTargets (us, us, ratio, target):\n");
-    ratio("host fill / memset of the main surface", "BM_MainSurfaceFill", "BM_MainSurfaceMemset", 1.2);
-    ratio("empty-scene Update / memset of the main surface", "BM_UpdateEmptyScene", "BM_MainSurfaceMemset", 1.2);
-  }
-
- private:
-  void ratio(const char* label, const std::string& ours, const std::string& limit, double target) const {
-    const auto a = microseconds_.find(ours), b = microseconds_.find(limit);
-    if (a == microseconds_.end() || b == microseconds_.end()) return;
-    const double value = a->second / b->second;
-    std::printf("  %-52s %9.1f %9.1f %6.2fx  (<= %.1fx) %s\n", label, a->second, b->second, value, target,
-                value <= target ? "ok" : "MISSED");
-  }
-
-  std::map<std::string, double> microseconds_;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatios();
+  tamblet::bench::RatioTable table(tamblet::bench::RatioTable::Figure::kMicroseconds);
+  benchmark::RunSpecifiedBenchmarks(&table);
+  std::printf("\nTargets (us, us, ratio, target):\n");
+  table.ratio("host fill / memset of the main surface", "BM_MainSurfaceFill", "BM_MainSurfaceMemset", 1.2);
+  table.ratio("empty-scene Update / memset of the main surface", "BM_UpdateEmptyScene", "BM_MainSurfaceMemset", 1.2);
   benchmark::Shutdown();
   return 0;
 }

@@ -1,0 +1,52 @@
+// The closing table of a benchmark binary: a console reporter that prints as usual and keeps one
+// figure per benchmark, then prints named ratios between two benchmarks against their targets.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tamblet::bench {
+
+class RatioTable : public benchmark::ConsoleReporter {
+ public:
+  // What a benchmark's figure is: its time per iteration in microseconds (lower is better) or its
+  // items_per_second counter in millions (higher is better).
+  enum class Figure { kMicroseconds, kMegaItemsPerSecond };
+
+  explicit RatioTable(Figure figure) : figure_(figure) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      if (figure_ == Figure::kMicroseconds) {
+        figures_[run.benchmark_name()] =
+            run.GetAdjustedRealTime() * 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      } else if (const auto rate = run.counters.find("items_per_second"); rate != run.counters.end()) {
+        figures_[run.benchmark_name()] = rate->second.value / 1e6;
+      }
+    }
+  }
+
+  // One line: ours / theirs against the target (at most for times, at least for rates); nothing
+  // when either benchmark did not run.
+  void ratio(const char* label, const std::string& ours, const std::string& theirs, double target) const {
+    const auto a = figures_.find(ours), b = figures_.find(theirs);
+    if (a == figures_.end() || b == figures_.end()) return;
+    const double value = a->second / b->second;
+    const bool lowerIsBetter = figure_ == Figure::kMicroseconds;
+    const bool met = lowerIsBetter ? value <= target : value >= target;
+    std::printf("  %-52s %9.1f %9.1f %6.2fx  (%s %.1fx) %s\n", label, a->second, b->second, value,
+                lowerIsBetter ? "<=" : ">=", target, met ? "ok" : "MISSED");
+  }
+
+ private:
+  Figure figure_;
+  std::map<std::string, double> figures_;
+};
+
+}  // namespace tamblet::bench
