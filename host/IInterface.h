@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#if defined(_WIN32) && defined(_M_IX86)
+#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
 #define TAMBLET_HOSTCALL __stdcall
 #else
 #define TAMBLET_HOSTCALL
