@@ -77,13 +77,4 @@ TEST_P(PackChecksTest, RefusedWithItsReasonForcedWithAWarningAndReportedByVerify
 INSTANTIATE_TEST_SUITE_P(BrokenKinds, PackChecksTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<BrokenCase>& tested) { return tested.param.kind; });
 
-TEST(PackVerifyTest, AnArchiveThatIsNotOneIsReportedWithLibzipsReason) {
-  const fs::path path = fs::temp_directory_path() / ("tamblet_pack_junk_" + std::to_string(::getpid()));
-  writeBytes(path, Bytes(3000, 0x5A));
-  std::ostringstream out, err;
-  EXPECT_EQ(tamblet::pack::verifyArchive(path.string(), {}, out, err), 1);
-  EXPECT_EQ(err.str(), "tamblet-pack: cannot read " + path.string() + ": Not a zip archive\n");
-  fs::remove(path);
-}
-
 }  // namespace
