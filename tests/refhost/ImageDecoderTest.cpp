@@ -116,9 +116,9 @@ Bytes smallRgbaPng() {
   return writePng(3, 2, PNG_FORMAT_RGBA, pixels);
 }
 
-// `samples`: width × height × components bytes (grey, or R, G, B).
+// `samples`: grey, R G B, or C M Y K; `scans`, when given, the scan script of a progressive file.
 Bytes writeJpeg(int width, int height, int components, const Bytes& samples, int quality = 90,
-                       bool progressive = false) {
+                bool progressive = false, const std::vector<jpeg_scan_info>& scans = {}) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -129,10 +129,11 @@ Bytes writeJpeg(int width, int height, int components, const Bytes& samples, int
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
   info.input_components = components;
-  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
   if (progressive) jpeg_simple_progression(&info);
+  if (!scans.empty()) info.scan_info = scans.data(), info.num_scans = static_cast<int>(scans.size());
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
     auto* row = const_cast<JSAMPLE*>(samples.data() + std::size_t{info.next_scanline} * width * components);
@@ -380,6 +381,20 @@ TEST_F(ImageDecoderTest, OversizedAndZeroSizedImagesAreRefusedBeforeAllocating) 
     expectRefused(bmp, "bmp top-down");
   }
   EXPECT_EQ(host().surfaceFactory().surfacesMade(), madeBefore);
+}
+
+// A CMYK JPEG, and a progressive one of 631 valid scans (each AC coefficient alone, then refined bit by bit)
+// that the decoder stops reading at its scan limit instead of working through them all.
+TEST_F(ImageDecoderTest, CmykAndEndlessScanJpegsAreRefused) {
+  expectRefused(writeJpeg(8, 8, 4, Bytes(8 * 8 * 4, 99)), "CMYK");
+  std::vector<jpeg_scan_info> scans = {{1, {0}, 0, 0, 0, 0}};
+  for (int k = 1; k < 64; ++k) {
+    scans.push_back({1, {0}, k, k, 0, 9});
+    for (int bit = 9; bit > 0; --bit) scans.push_back({1, {0}, k, k, bit, bit - 1});
+  }
+  expectRefused(writeJpeg(8, 8, 1, Bytes(64, 77), 90, false, scans), "631 scans");
+  scans.resize(400);  // below the limit the same kind of file decodes
+  expectDecoded(writeJpeg(8, 8, 1, Bytes(64, 77), 90, false, scans), 8, 8, std::vector<std::uint32_t>(64, grey(77)), false);
 }
 
 TEST_F(ImageDecoderTest, MalformedBmpHeadersAreRefused) {

@@ -56,8 +56,8 @@ local t = {9, 9, 9, 9, 9}
 player.log('enum', SP_Enum(t), #t, table.concat(t, ','), math.type(t[1]))
 local ok, list, count = Debug_GetSpriteNumberList()
 player.log('list', ok, count, table.concat(list, ','), SP_GetShow(5), SP_GetShow(7))
-local m = {0, 0, 0, 0, 0, 0, 0}
-player.log('metrics', CG_GetMetrics(1, m), table.concat(m, ','))
+local m = {0, 0, 0, 0, 0, 0, 0, 0.25}  -- seven metrics, then a float member the engine leaves alone
+player.log('metrics', CG_GetMetrics(1, m), table.concat(m, ','), math.type(m[8]))
 player.log('fps', math.type(FPS_Get()), select('#', SP_SetPos(1, 1, 2)))
 )";
 
@@ -122,7 +122,7 @@ const PlayerCase kCases[] = {
     {"BridgeValues", Archive::kWithPicture, nullptr, kValues, "", 0,
      "[game] input true 3 4\n[game] wheel 2 -1\n[game] keys true false true\n[game] pop 2 あ いう\n"
      "[game] hankaku -0042\n[game] zenkaku ７\n[game] enum 2 5 5,7,9,9,9 integer\n"
-     "[game] list true 2 5,7 false true\n[game] metrics true 8,6,32,32,0,1,0\n[game] fps float 1\n",
+     "[game] list true 2 5,7 false true\n[game] metrics true 8,6,32,32,0,1,0,0.25 float\n[game] fps float 1\n",
      nullptr, 0},
     {"BridgeSurfacesStackAndErrors", Archive::kNone, nullptr, kSurfaces, "", 0,
      "[game] surface surface 4x2 nil true 4\n[game] interface true false\n[game] stack inner←outer←main chunk←\n"
