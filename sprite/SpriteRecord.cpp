@@ -34,6 +34,7 @@ void SpriteRecord::copyProperties(const SpriteRecord& source, ISurfaceFactory* f
   textureFilterType = source.textureFilterType;
   surfaceArea = source.surfaceArea;
   alphaClipperNumber = source.alphaClipperNumber;
+  surfaceStamp = source.surfaceStamp;
   drawPlugin = source.drawPlugin;
 }
 
