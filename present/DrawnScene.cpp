@@ -54,12 +54,46 @@ DrawnScene::Look DrawnScene::lookOf(const SpriteRecord& record, const SpriteTabl
   return look;
 }
 
+bool DrawnScene::looksAs(const Look& look, const SpriteRecord& record, const SpriteTable& table) {
+  if (look.x != record.x || look.y != record.y || look.z != record.z || look.blendRate != record.blendRate ||
+      look.drawMethod != record.drawMethod || look.transformMode != record.transformMode ||
+      look.textureFilterType != record.textureFilterType || look.surface != record.surface.get() ||
+      look.surfaceStamp != record.surfaceStamp) {
+    return false;
+  }
+  for (int i = 0; i < 4; ++i) {
+    if (look.multiply[i] != record.multiplyColor[i] || look.add[i] != record.addColor[i]) return false;
+  }
+  if (record.transformMode == 1) {
+    // The look was made in transform mode too, so its area and clipper hold their start values, as lookOf leaves
+    // them; only the corners remain.
+    for (int i = 0; i < 4; ++i) {
+      const TransformPosition& p = record.transformPositions[i];
+      const TextureCoordinate& t = record.transformTexCoords[i];
+      const float values[6] = {p.x, p.y, p.z, p.w, t.u, t.v};
+      for (int j = 0; j < 6; ++j) {
+        if (look.corners[i][j] != std::bit_cast<std::uint32_t>(values[j])) return false;
+      }
+    }
+    return true;
+  }
+  const SurfaceArea& area = record.surfaceArea;
+  if (look.area[0] != area.x || look.area[1] != area.y || look.area[2] != area.width || look.area[3] != area.height ||
+      look.clipperNumber != record.alphaClipperNumber) {
+    return false;
+  }
+  const SpriteRecord* clipper = record.alphaClipperNumber != -1 ? table.find(record.alphaClipperNumber) : nullptr;
+  if (!clipper) return !look.clipperFound;
+  return look.clipperFound && look.clipperX == clipper->x && look.clipperY == clipper->y &&
+         look.clipperSurface == clipper->surface.get() && look.clipperStamp == clipper->surfaceStamp;
+}
+
 bool DrawnScene::unchanged(const SpriteTable& table) const {
   std::size_t next = 0;
   for (const auto& record : table.records()) {
     if (!drawnAtAll(*record)) continue;
     if (next == drawn_.size() || drawn_[next].look.number != record->number) return false;
-    if (!(drawn_[next].look == lookOf(*record, table))) return false;
+    if (!looksAs(drawn_[next].look, *record, table)) return false;
     ++next;
   }
   return next == drawn_.size();

@@ -52,6 +52,8 @@ class DrawnScene {
 
   static bool drawnAtAll(const SpriteRecord& record);
   static Look lookOf(const SpriteRecord& record, const SpriteTable& table);
+  // lookOf(record, table) == look, without building the look: the frame with nothing changed is all this.
+  static bool looksAs(const Look& look, const SpriteRecord& record, const SpriteTable& table);
   // Whether every drawn sprite of `table` looks as remembered (and no other was drawn); reads only.
   bool unchanged(const SpriteTable& table) const;
   void rebuild(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage, bool everything);
