@@ -39,8 +39,8 @@ class RatioTable : public benchmark::ConsoleReporter {
     if (figure == figures_.end()) return;
     const bool lowerIsBetter = figure_ == Figure::kMicroseconds;
     const bool met = lowerIsBetter ? figure->second <= target : figure->second >= target;
-    std::printf("  %-52s %9.1f %9s %7s  (%s %.1f) %s\n", label, figure->second, "", "", lowerIsBetter ? "<=" : ">=",
-                target, met ? "ok" : "MISSED");
+    std::printf("  %-52s %9.1f %9s %7s  (%s %.1f) %s\n", label, figure->second, "", "",
+                lowerIsBetter ? "<=" : ">=", target, met ? "ok" : "MISSED");
   }
 
   // One line: ours / theirs against the target (at most for times, at least for rates); nothing

@@ -233,7 +233,9 @@ bool buildFrameScene(BenchHost& bench, bool dirtyRegions) {
 }
 
 // The compositor's pixels of the last frame (Debug_GetFillRate: KiB written), beside the time.
-void countFill(benchmark::State& state) { state.counters["fill_KiB"] = Debug_GetFillRate(); }
+void countFill(benchmark::State& state) {
+  state.counters["fill_KiB"] = Debug_GetFillRate();
+}
 
 void BM_FrameFull(benchmark::State& state) {
   BenchHost bench(1280, 720);

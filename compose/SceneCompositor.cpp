@@ -213,15 +213,15 @@ PixelRect SceneCompositor::reach(const SpriteRecord& record, const SpriteTable& 
       ISurface* clip = clipper->surface.get();
       if (!clip) return {};
       const std::int64_t cx = clipper->x, cy = clipper->y;
-      reached = reached.intersection(
-          PixelRect::spanning(cx, cy, cx + clip->GetWidth(), cy + clip->GetHeight(), screen));
+      reached =
+          reached.intersection(PixelRect::spanning(cx, cy, cx + clip->GetWidth(), cy + clip->GetHeight(), screen));
     }
   }
   return reached;
 }
 
-bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const SpriteTable& clippers,
-                           Offset offset, std::span<const PixelRect> regions, bool whole, Counters* counters) noexcept {
+bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const SpriteTable& clippers, Offset offset,
+                           std::span<const PixelRect> regions, bool whole, Counters* counters) noexcept {
   if (!buildDrawList(table, drawList_)) return false;
   // One fill per region; a whole pass fills its destination even when it has no pixels.
   Counters pass{0, 0};
@@ -246,8 +246,7 @@ bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const
 
 void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target,
                                  Offset offset, std::span<const PixelRect> regions,
-                                 const kernels::NormalKernelTable& kernelTable, bool simd,
-                                 Counters& counters) const {
+                                 const kernels::NormalKernelTable& kernelTable, bool simd, Counters& counters) const {
   Target source;
   if (!usableSurface(record.surface.get(), source)) return;
 

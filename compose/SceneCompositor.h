@@ -86,8 +86,8 @@ class SceneCompositor {
   void drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target, Offset offset,
                   std::span<const PixelRect> regions, const kernels::NormalKernelTable& kernelTable, bool simd,
                   Counters& counters) const;
-  void drawTransformed(const SpriteRecord& record, const Target& target, std::span<const PixelRect> regions,
-                       bool whole, bool simd);
+  void drawTransformed(const SpriteRecord& record, const Target& target, std::span<const PixelRect> regions, bool whole,
+                       bool simd);
 
   IGraph3* raster_ = nullptr;
   SpriteTableBlock* sprites_ = nullptr;

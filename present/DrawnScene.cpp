@@ -6,8 +6,8 @@
 namespace tamblet {
 
 void DrawnScene::update(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage) {
-  const bool everything = !known_ || damage.full() || offset.x != offset_.x || offset.y != offset_.y ||
-                          damage.screen() != screen_;
+  const bool everything =
+      !known_ || damage.full() || offset.x != offset_.x || offset.y != offset_.y || damage.screen() != screen_;
   if (!everything && unchanged(table)) return;
   rebuild(table, offset, damage, everything);
 }

@@ -146,7 +146,7 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   raster->Copy(copy.get(), 0, 0, shared, 0, 0, width, height);
   record->setSurface(copy.get());  // drops the sprite's reference to the shared surface
   stamp(*record);
-  return copy.get();               // the creation reference goes with `copy`; the sprite keeps one
+  return copy.get();  // the creation reference goes with `copy`; the sprite keeps one
 }
 
 void SpriteTable::markSurfaceWritten(const ISurface* surface) {

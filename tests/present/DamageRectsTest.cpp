@@ -26,8 +26,10 @@ struct DamageCase {
 
 const DamageCase kCases[] = {
     {"NothingAdded", {}, false, {}},
-    {"EmptyAndNegativeSizesAddNothing", {{10, 10, 0, 5}, {10, 10, -3, 5}, {10, 10, 5, -1}, {5, 5, INT_MIN, 4}},
-     false, {}},
+    {"EmptyAndNegativeSizesAddNothing",
+     {{10, 10, 0, 5}, {10, 10, -3, 5}, {10, 10, 5, -1}, {5, 5, INT_MIN, 4}},
+     false,
+     {}},
     {"OffTheScreenAddsNothing", {{-50, -50, 10, 10}, {100, 0, 10, 10}, {0, 100, 5, 5}, {-5, 20, 5, 5}}, false, {}},
     {"ExtremesAreCutToTheScreen",
      {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX, 0, INT_MAX, 10}, {-10, 5, INT_MAX, 2}},
@@ -51,9 +53,8 @@ TEST_P(DamageRectsTable, KeepsWhatWasAdded) {
   for (const Add& add : test.adds) damage.add(add.x, add.y, add.width, add.height);
   EXPECT_EQ(damage.full(), test.full);
   std::vector<PixelRect> rects(damage.rects().begin(), damage.rects().end());
-  std::sort(rects.begin(), rects.end(), [](const PixelRect& a, const PixelRect& b) {
-    return a.y != b.y ? a.y < b.y : a.x < b.x;
-  });
+  std::sort(rects.begin(), rects.end(),
+            [](const PixelRect& a, const PixelRect& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
   EXPECT_EQ(rects, test.rects);
   EXPECT_EQ(damage.clean(), test.rects.empty());
 }
@@ -74,7 +75,8 @@ TEST(DamageRectsProperty, DisjointInsideBoundedAndCovering) {
     const int adds = 1 + static_cast<int>(random() % 120);
     for (int i = 0; i < adds && !damage.full(); ++i) {
       const int side = random() % 4 == 0 ? 80 : 12;
-      const int x = static_cast<int>(random() % (kWidth + 40)) - 20, y = static_cast<int>(random() % (kHeight + 40)) - 20;
+      const int x = static_cast<int>(random() % (kWidth + 40)) - 20,
+                y = static_cast<int>(random() % (kHeight + 40)) - 20;
       const int w = static_cast<int>(random() % side), h = static_cast<int>(random() % side);
       damage.add(x, y, w, h);
       for (int py = std::max(y, 0); py < std::min(y + h, kHeight); ++py) {

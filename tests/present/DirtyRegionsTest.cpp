@@ -109,7 +109,8 @@ void paint(ISurface* surface, std::mt19937& random) {
   const int width = surface->GetWidth(), height = surface->GetHeight();
   if (width < 1 || height < 1) return;
   const int x0 = static_cast<int>(random() % width), y0 = static_cast<int>(random() % height);
-  const int x1 = x0 + 1 + static_cast<int>(random() % (width - x0)), y1 = y0 + 1 + static_cast<int>(random() % (height - y0));
+  const int x1 = x0 + 1 + static_cast<int>(random() % (width - x0)),
+            y1 = y0 + 1 + static_cast<int>(random() % (height - y0));
   for (int y = y0; y < y1; ++y) {
     auto* row = surface->GetPixelAddress(0, y);
     for (int x = x0; x < x1; ++x) {
@@ -130,15 +131,18 @@ class RandomScene {
       : test_(test), random_(seed), width_(width), height_(height) {}
 
   int sprite() { return 1 + static_cast<int>(random_() % kSprites); }
-  int between(int low, int high) { return low + static_cast<int>(random_() % static_cast<std::uint32_t>(high - low + 1)); }
+  int between(int low, int high) {
+    return low + static_cast<int>(random_() % static_cast<std::uint32_t>(high - low + 1));
+  }
   int coordinate(int extent) {
     static constexpr int kExtremes[] = {INT_MIN, INT_MAX, INT_MIN + 1, INT_MAX - 40, -1000000};
     return random_() % 40 == 0 ? kExtremes[random_() % 5] : between(-extent / 4, extent);
   }
   float corner(int extent) {
     static constexpr float kFar[] = {1e30f, -1e30f, FLT_MAX, NAN, INFINITY, -5000.0f};
-    return random_() % 30 == 0 ? kFar[random_() % 6] : static_cast<float>(between(-extent / 4, extent + extent / 4)) +
-                                                          static_cast<float>(random_() % 8) / 8.0f;
+    return random_() % 30 == 0 ? kFar[random_() % 6]
+                               : static_cast<float>(between(-extent / 4, extent + extent / 4)) +
+                                     static_cast<float>(random_() % 8) / 8.0f;
   }
 
   void create(int n) {
@@ -157,16 +161,33 @@ class RandomScene {
   void change() {
     const int n = sprite();
     switch (random_() % 22) {
-      case 0: create(n); break;
-      case 1: SP_Delete(n); break;
-      case 2: case 3: SP_SetPos(n, coordinate(width_), coordinate(height_)); break;
-      case 4: SP_SetZ(n, between(-3, 3)); break;
-      case 5: SP_SetShow(n, random_() % 3 != 0); break;
-      case 6: SP_SetBlendRate(n, random_() % 4 == 0 ? 255 : between(0, 255)); break;
-      case 7: SP_SetDrawMethod(n, between(0, 3)); break;
+      case 0:
+        create(n);
+        break;
+      case 1:
+        SP_Delete(n);
+        break;
+      case 2:
+      case 3:
+        SP_SetPos(n, coordinate(width_), coordinate(height_));
+        break;
+      case 4:
+        SP_SetZ(n, between(-3, 3));
+        break;
+      case 5:
+        SP_SetShow(n, random_() % 3 != 0);
+        break;
+      case 6:
+        SP_SetBlendRate(n, random_() % 4 == 0 ? 255 : between(0, 255));
+        break;
+      case 7:
+        SP_SetDrawMethod(n, between(0, 3));
+        break;
       case 8:
-        if (random_() % 2) SP_SetMultipleColor(n, between(0, 255), between(0, 255), between(0, 255));
-        else SP_SetAddColor(n, between(0, 255), between(0, 255), between(0, 255), between(0, 255));
+        if (random_() % 2)
+          SP_SetMultipleColor(n, between(0, 255), between(0, 255), between(0, 255));
+        else
+          SP_SetAddColor(n, between(0, 255), between(0, 255), between(0, 255), between(0, 255));
         break;
       case 9:
         SP_SetSurfaceArea(n, coordinate(40), coordinate(40), random_() % 8 == 0 ? INT_MAX : between(-5, 60),
@@ -195,18 +216,33 @@ class RandomScene {
       case 12:
         if (random_() % 4 == 0) VIEW_SetOffsetPos(between(-20, 20), between(-20, 20));
         break;
-      case 13: case 14: paint(Sprite_GetWritableSurface(n), random_); break;  // a pixel utility's way in
-      case 15: CG_RotateRGB(n, between(-5, 30), between(-5, 30), between(0, 40), between(0, 40), between(1, 2)); break;
-      case 16: SP_RenderView(n); break;
+      case 13:
+      case 14:
+        paint(Sprite_GetWritableSurface(n), random_);
+        break;  // a pixel utility's way in
+      case 15:
+        CG_RotateRGB(n, between(-5, 30), between(-5, 30), between(0, 40), between(0, 40), between(1, 2));
+        break;
+      case 16:
+        SP_RenderView(n);
+        break;
       case 17: {  // a host draws into a sprite's surface as stored, shared or not
         ISurface* surface = CVELM::instance().objects.surfaceLookup->Change(n);
         paint(surface, random_);
         break;
       }
-      case 18: Sprite_SetSurface(sprite(), Sprite_GetConstSurface(n)); break;  // two sprites share one surface
-      case 19: hostDraws(); break;
-      case 20: KeepPreviousView_SetMode(random_() % 2); break;  // off: sole holders are written in place
-      case 21: transition(); break;
+      case 18:
+        Sprite_SetSurface(sprite(), Sprite_GetConstSurface(n));
+        break;  // two sprites share one surface
+      case 19:
+        hostDraws();
+        break;
+      case 20:
+        KeepPreviousView_SetMode(random_() % 2);
+        break;  // off: sole holders are written in place
+      case 21:
+        transition();
+        break;
     }
   }
 
@@ -239,9 +275,15 @@ class RandomScene {
   // next frame must redraw it all) or ended.
   void transition() {
     switch (random_() % 3) {
-      case 0: TRANS_Begin(1); break;
-      case 1: TRANS_Update(static_cast<float>(random_() % 5) / 4.0f), test_.syncReference(); break;
-      case 2: TRANS_End(); break;
+      case 0:
+        TRANS_Begin(1);
+        break;
+      case 1:
+        TRANS_Update(static_cast<float>(random_() % 5) / 4.0f), test_.syncReference();
+        break;
+      case 2:
+        TRANS_End();
+        break;
     }
   }
 
@@ -310,10 +352,16 @@ void baseScene() {
   SP_SetPos(6, 100, 5), Sprite_SetSurface(7, Sprite_GetConstSurface(6)), SP_SetPos(7, 10, 75);
 }
 
-void partial(std::int64_t area) { EXPECT_LT(area, 160 * 120) << "a part of the screen, not all of it"; }
+void partial(std::int64_t area) {
+  EXPECT_LT(area, 160 * 120) << "a part of the screen, not all of it";
+}
 
-ISurface* hostLookup(int sprite) { return CVELM::instance().objects.surfaceLookup->Change(sprite); }
-CAddInvalidateRect& sink() { return *CVELM::instance().objects.dirtyRectangleSink; }
+ISurface* hostLookup(int sprite) {
+  return CVELM::instance().objects.surfaceLookup->Change(sprite);
+}
+CAddInvalidateRect& sink() {
+  return *CVELM::instance().objects.dirtyRectangleSink;
+}
 
 void paintWith(ISurface* surface) {
   std::mt19937 random(9);
@@ -335,10 +383,16 @@ const Change kChanges[] = {
     {"HiddenClipperReplaced", [] { SP_Create(3, 30, 30, 0, 0, 0, 128), SP_SetShow(3, 0); }, partial},
     {"ClipperDeleted", [] { SP_Delete(3); }, partial},
     {"TransformCorners",
-     [] { SP_SetSpriteTransformPos(4, 72, 12, 0, 1, 0, 0, 130, 20, 0, 1, 60, 0, 75, 60, 0, 1, 0, 40, 125, 70, 0, 1, 60, 40); },
+     [] {
+       SP_SetSpriteTransformPos(4, 72, 12, 0, 1, 0, 0, 130, 20, 0, 1, 60, 0, 75, 60, 0, 1, 0, 40, 125, 70, 0, 1, 60,
+                                40);
+     },
      partial},
     {"TransformDepth",
-     [] { SP_SetSpriteTransformPos(4, 70, 10, 0, 1, 0, 0, 130, 20, 0.5f, 2, 60, 0, 75, 60, 0, 1, 0, 40, 125, 70, 0, 1, 60, 40); },
+     [] {
+       SP_SetSpriteTransformPos(4, 70, 10, 0, 1, 0, 0, 130, 20, 0.5f, 2, 60, 0, 75, 60, 0, 1, 0, 40, 125, 70, 0, 1, 60,
+                                40);
+     },
      partial},
     {"TransformFilter", [] { Sprite_SetTextureFilerType(4, 0); }, partial},
     {"TransformOff", [] { SP_SetSpriteTransformMode(4, 0); }, partial},
@@ -364,7 +418,10 @@ const Change kChanges[] = {
      },
      nullptr},
     {"NaNCorners",
-     [] { SP_SetSpriteTransformPos(4, NAN, 0, 0, 1, 0, 0, 50, NAN, 0, 1, 60, 0, 0, 40, NAN, 1, 0, 40, 60, 40, 0, NAN, 60, 40); },
+     [] {
+       SP_SetSpriteTransformPos(4, NAN, 0, 0, 1, 0, 0, 50, NAN, 0, 1, 60, 0, 0, 40, NAN, 1, 0, 40, 60, 40, 0, NAN, 60,
+                                40);
+     },
      nullptr},
     {"HostReportsNegativeEmptyAndHugeRectangles",
      [] {
