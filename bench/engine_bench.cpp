@@ -3,16 +3,22 @@
 // a demo-sized frame: 1280x720 with full-screen layers and sprites (target 240 frames per second),
 // a message line typed through character sprites (target under 5 ms), and the reference host's
 // clearing fill of the main surface beside a memset of the same bytes (the closing table prints
-// fill and empty-scene Update against the memset, target at most 1.2 times).
+// fill and empty-scene Update against the memset, target at most 1.2 times), and frames of a 4-layer,
+// 1,000-sprite scene: whole (BM_FrameFull) and with dirty regions when nothing changed (target under
+// 50 µs), when a message window changes (at most a quarter of the whole frame) and when every sprite
+// moves (at most 1.05 times the whole frame).
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,6 +168,133 @@ void BM_DemoSizedFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_DemoSizedFrame)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
+// ---- Frames of a large scene, whole and with dirty regions -------------------------------------------------------
+// Four full-screen 1280x720 layers with random alpha and 1,000 sprites of 16-64 px sharing 64 images (long
+// transparent and opaque runs), mixed methods, rates and colours, built through the exports. BM_FrameFull draws it
+// whole every frame; the others switch dirty regions on (TAMBLET_DIRTY_REGIONS=1 at Init) and change nothing, a
+// message window of 800x200 with 40 character-sized sprites on it, or every sprite.
+
+constexpr int kSceneImages = 2000;    // hidden sprites holding the shared images
+constexpr int kSceneSprites = 100;    // the 1,000 sprites start here
+constexpr int kMessageWindow = 3000;  // the message window, its 40 characters after it
+
+// Random colours; alpha random (layers) or in runs of transparent, opaque and soft (sprite images).
+void paintScene(ISurface* surface, bool spriteLike, std::mt19937& random) {
+  const int width = surface->GetWidth(), height = surface->GetHeight();
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(surface->GetPixelAddress(0, y));
+    for (int x = 0; x < width;) {
+      const int run = spriteLike ? 4 + static_cast<int>(random() % 40) : 1;
+      const int phase = static_cast<int>(random() % 5);
+      for (int i = x; i < std::min(width, x + run); ++i) {
+        std::uint32_t alpha = random() & 255;
+        if (spriteLike) alpha = phase < 2 ? 0 : phase < 4 ? 255 : alpha;
+        row[i] = alpha << 24 | (static_cast<std::uint32_t>(random()) & 0xFFFFFF);
+      }
+      x += run;
+    }
+  }
+}
+
+// The scene over a bound engine, dirty regions as asked; false when Init failed.
+bool buildFrameScene(BenchHost& bench, bool dirtyRegions) {
+  if (dirtyRegions) setenv("TAMBLET_DIRTY_REGIONS", "1", 1);
+  const bool bound = Init(&bench.host().kernel(), 64) == 1;
+  unsetenv("TAMBLET_DIRTY_REGIONS");
+  if (!bound) return false;
+  SYSTEM_SetConfigOverFrameRateSleep(0);
+  std::mt19937 random(7);
+  for (int layer = 0; layer < 4; ++layer) {
+    SP_Create(1 + layer, 1280, 720, 0, 0, 0, 255);
+    paintScene(Sprite_GetWritableSurface(1 + layer), false, random);
+    SP_SetZ(1 + layer, layer);
+  }
+  for (int i = 0; i < 64; ++i) {
+    const int width = 16 + static_cast<int>(random() % 49), height = 16 + static_cast<int>(random() % 49);
+    if (i % 8 == 0) {
+      SP_CreatePixelOnly(kSceneImages + i, width, height);
+    } else {
+      SP_Create(kSceneImages + i, width, height, 0, 0, 0, 255);
+    }
+    paintScene(Sprite_GetWritableSurface(kSceneImages + i), true, random);
+    SP_SetShow(kSceneImages + i, 0);
+  }
+  for (int i = 0; i < 1000; ++i) {
+    const int image = kSceneImages + static_cast<int>(random() % 64), sprite = kSceneSprites + i;
+    Sprite_SetSurface(sprite, Sprite_GetConstSurface(image));
+    SP_SetPos(sprite, static_cast<int>(random() % (1280 - SP_GetWidth(image))),
+              static_cast<int>(random() % (720 - SP_GetHeight(image))));
+    SP_SetZ(sprite, 10);
+    if (random() % 8 == 0) SP_SetDrawMethod(sprite, static_cast<int>(random() % 4));
+    if (random() % 4 == 0) SP_SetBlendRate(sprite, 1 + static_cast<int>(random() % 255));
+    if (random() % 4 == 0) SP_SetMultipleColor(sprite, 255, 255, 128), SP_SetAddColor(sprite, 30, 0, 0, 0);
+  }
+  return true;
+}
+
+// The compositor's pixels of the last frame (Debug_GetFillRate: KiB written), beside the time.
+void countFill(benchmark::State& state) {
+  state.counters["fill_KiB"] = Debug_GetFillRate();
+}
+
+void BM_FrameFull(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (!buildFrameScene(bench, false)) return state.SkipWithError("Init failed");
+  for (auto _ : state) benchmark::DoNotOptimize(Update());
+  countFill(state);
+}
+BENCHMARK(BM_FrameFull)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameUnchanged(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (!buildFrameScene(bench, true)) return state.SkipWithError("Init failed");
+  Update();
+  for (auto _ : state) benchmark::DoNotOptimize(Update());
+  countFill(state);
+}
+BENCHMARK(BM_FrameUnchanged)->Unit(benchmark::kMicrosecond);
+
+// A message window as a game shows one, a translucent picture without alpha map over the scene: each frame its
+// rate steps and its 40 characters (sprite-like alpha) move a pixel.
+void BM_FrameMessageBox(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (!buildFrameScene(bench, true)) return state.SkipWithError("Init failed");
+  std::mt19937 random(3);
+  SP_CreatePixelOnly(kMessageWindow, 800, 200);
+  paintScene(Sprite_GetWritableSurface(kMessageWindow), false, random);
+  SP_SetPos(kMessageWindow, 240, 500);
+  SP_SetZ(kMessageWindow, 20);
+  for (int i = 1; i <= 40; ++i) {
+    SP_Create(kMessageWindow + i, 24, 24, 255, 255, 255, 255);
+    paintScene(Sprite_GetWritableSurface(kMessageWindow + i), true, random);
+    SP_SetZ(kMessageWindow + i, 21);
+  }
+  Update();
+  int step = 0;
+  for (auto _ : state) {
+    step ^= 1;
+    SP_SetBlendRate(kMessageWindow, 200 + step);
+    for (int i = 1; i <= 40; ++i) SP_SetPos(kMessageWindow + i, 260 + 19 * i, 520 + step);
+    benchmark::DoNotOptimize(Update());
+  }
+  countFill(state);
+}
+BENCHMARK(BM_FrameMessageBox)->Unit(benchmark::kMicrosecond);
+
+void BM_FrameAllMoving(benchmark::State& state) {
+  BenchHost bench(1280, 720);
+  if (!buildFrameScene(bench, true)) return state.SkipWithError("Init failed");
+  Update();
+  int step = 0;
+  for (auto _ : state) {
+    step ^= 1;
+    for (int i = 0; i < 1000; ++i) SP_SetX(kSceneSprites + i, SP_GetPosX(kSceneSprites + i) + (step ? 1 : -1));
+    benchmark::DoNotOptimize(Update());
+  }
+  countFill(state);
+}
+BENCHMARK(BM_FrameAllMoving)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 // A 40-character message line typed through character sprites, as a game's message window does:
@@ -197,6 +330,9 @@ int main(int argc, char** argv) {
   std::printf("\nTargets (us, us, ratio, target):\n");
   table.ratio("host fill / memset of the main surface", "BM_MainSurfaceFill", "BM_MainSurfaceMemset", 1.2);
   table.ratio("empty-scene Update / memset of the main surface", "BM_UpdateEmptyScene", "BM_MainSurfaceMemset", 1.2);
+  table.limit("dirty regions, nothing changed (us)", "BM_FrameUnchanged", 50.0);
+  table.ratio("dirty regions, message window / whole frame", "BM_FrameMessageBox", "BM_FrameFull", 0.25);
+  table.ratio("dirty regions, every sprite moving / whole frame", "BM_FrameAllMoving", "BM_FrameFull", 1.05);
   benchmark::Shutdown();
   return 0;
 }

@@ -6,7 +6,10 @@ namespace tamblet {
 
 CAddInvalidateRect* CAddInvalidateRect::create() noexcept { return new (std::nothrow) CAddInvalidateRect(); }
 
-void CAddInvalidateRect::AddInvalidateRect(std::int32_t, std::int32_t, std::int32_t, std::int32_t) noexcept {}
+void CAddInvalidateRect::AddInvalidateRect(std::int32_t x, std::int32_t y, std::int32_t width,
+                                           std::int32_t height) noexcept {
+  if (receiver_) receiver_->invalidateRect(x, y, width, height);
+}
 
 std::int32_t CAddInvalidateRect::AddRef() noexcept { return ++referenceCount_; }
 

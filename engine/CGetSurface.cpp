@@ -24,7 +24,11 @@ ISurface* CGetSurface::ChangeToWritable(std::int32_t sprite) noexcept {
 ISurface* CGetSurface::Change(std::int32_t sprite) noexcept {
   if (core_) {
     const SpriteRecord* record = core_->sprites.liveTable.find(sprite);
-    if (record && record->surface) return record->surface.get();
+    if (record && record->surface) {
+      // The host may draw into what it gets here: every sprite showing this surface is redrawn.
+      core_->sprites.liveTable.markSurfaceWritten(record->surface.get());
+      return record->surface.get();
+    }
   }
   return reportInvalid(sprite);
 }

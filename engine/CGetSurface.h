@@ -1,5 +1,6 @@
 // The surface lookup registered with the host: host modules turn a sprite number into that
-// sprite's surface through it (as stored, or made writable first). Both answers are borrowed.
+// sprite's surface through it (as stored, or made writable first). Both answers are borrowed, and
+// both count as a write: the host may draw into either, so the sprites showing it are redrawn.
 // The pointer the host gets is the IChangeNumToISurface2 part; the IInterface part counts.
 #pragma once
 

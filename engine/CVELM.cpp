@@ -68,6 +68,8 @@ void CVELM::teardown() {
   binding.resetState = nullptr;
   binding.keyState.reset();
   binding.drawPluginManager.reset();
+  // The host may still hold the dirty-rectangle sink; its reports must not reach the core from now on.
+  if (objects.dirtyRectangleSink) objects.dirtyRectangleSink->setReceiver(nullptr);
   objects.dirtyRectangleSink.reset();
   // The host may still hold the surface lookup; it must not reach the core from now on.
   if (objects.surfaceLookup) objects.surfaceLookup->forgetCore();

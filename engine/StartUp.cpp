@@ -3,6 +3,8 @@
 // text), creates the engine core and the library's own objects, and resets the frame pacer.
 // A failed step returns false at once and leaves what was made for the teardown.
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "compose/CAddInvalidateRect.h"
@@ -29,6 +31,12 @@ Service* kernelService(IHostKernel* kernel, const InterfaceId& id) {
 template <class Service>
 Service* vmService(IVM* vm, const InterfaceId& id) {
   return static_cast<Service*>(vm->GetService(&id));
+}
+
+// Whether the environment switches the software view's dirty regions on: TAMBLET_DIRTY_REGIONS=1.
+bool dirtyRegionsRequested() {
+  const char* value = std::getenv("TAMBLET_DIRTY_REGIONS");
+  return value && std::strcmp(value, "1") == 0;
 }
 
 // Appends `line` to the failure list when `present` is false.
@@ -181,7 +189,16 @@ bool CVELM::startUp(IHostKernel* kernel, std::uint32_t cacheBytes) {
   // 19. The compositor writes 32-bit pixels only.
   if (binding.mainSurface->GetBpp() != 32) return report(FixedText::kMainSurfaceNot32bpp), false;
 
-  // 20. Reset the frame pacer.
+  // 20. Dirty regions in the software view, when the environment asks for them (TAMBLET_DIRTY_REGIONS=1); the
+  // host's dirty-rectangle reports then add to the damage. Told in debug mode.
+  const bool dirtyRegions = dirtyRegionsRequested();
+  objects.engineCore->view.setDirtyRegions(dirtyRegions);
+  if (dirtyRegions) objects.dirtyRectangleSink->setReceiver(&objects.engineCore->view.dirtyRegions());
+  if (binding.debugMode) {
+    platform::debugOutput(fixedText(dirtyRegions ? FixedText::kDirtyRegionsOn : FixedText::kDirtyRegionsOff));
+  }
+
+  // 21. Reset the frame pacer.
   pacing.framesInWindow = 0;
   pacing.windowStartTime = binding.timer->GetTime();
   return true;

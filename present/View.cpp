@@ -24,6 +24,7 @@ bool View::setUp(const Services& services) {
 }
 
 void View::tearDown() {
+  dirtyRegions_.forget();
   softwareTransition_.reset();
   services_ = {};
   mode_ = 0;
@@ -31,8 +32,14 @@ void View::tearDown() {
 
 bool View::present() {
   if (mode_ != 0 || !services_.compositor) return false;
-  if (!services_.compositor->compose(services_.sprites->liveTable, services_.mainSurface)) return false;
-  signalFrame();
+  if (dirtyRegionsOn_) {
+    // Redraws and blits what changed; the frame notice follows as after a whole frame.
+    if (!dirtyRegions_.present(*services_.compositor, *services_.mainSurface, *services_.sprites)) return false;
+    if (services_.frameNotice) services_.frameNotice->OnFrameDrawn();
+  } else {
+    if (!services_.compositor->compose(services_.sprites->liveTable, services_.mainSurface)) return false;
+    signalFrame();
+  }
   if (keepPreviousView_) return SpriteTable::copy(services_.sprites->backScene, services_.sprites->liveTable);
   return true;
 }
@@ -48,6 +55,7 @@ bool View::signalFrame() {
 
 bool View::setMode(std::int32_t mode) {
   if (mode == mode_) return true;
+  dirtyRegions_.invalidateAll();  // another view may draw the screen meanwhile
   // The Direct3D view is drawn through the host's Direct3D plug-in service. This build has no
   // Direct3D presentation, so mode 1 is refused like a host without that service.
   return false;
@@ -58,7 +66,13 @@ void View::setKeepPreviousView(bool keep) {
   keepPreviousView_ = keep;
 }
 
+void View::setDirtyRegions(bool on) {
+  dirtyRegionsOn_ = on;
+  dirtyRegions_.invalidateAll();
+}
+
 bool View::beginTransition(std::int32_t number) {
+  dirtyRegions_.invalidateAll();  // the transition draws the screen: the frame after it is drawn whole
   return mode_ == 0 && softwareTransition_ && softwareTransition_->Begin(number);
 }
 
@@ -70,11 +84,15 @@ bool View::updateTransition(float progress) {
   if (!oldPicture || !services_.compositor->compose(services_.sprites->backScene, oldPicture)) return false;
   ISurface* newPicture = softwareTransition_->GetNewPictureSurface();
   if (!newPicture || !services_.compositor->compose(services_.sprites->liveTable, newPicture)) return false;
+  dirtyRegions_.invalidateAll();
   if (!softwareTransition_->Compose(services_.mainSurface, progress)) return false;
   signalFrame();
   return true;
 }
 
-bool View::endTransition() { return mode_ == 0 && softwareTransition_ && softwareTransition_->End(); }
+bool View::endTransition() {
+  dirtyRegions_.invalidateAll();
+  return mode_ == 0 && softwareTransition_ && softwareTransition_->End();
+}
 
 }  // namespace tamblet

@@ -2,7 +2,8 @@
 // composes the live table into the host's main surface and signals the update rectangle; while
 // keep-previous-view is on, every presented frame leaves a copy of the live table in the back
 // scene, from which a transition starts. The Direct3D view (mode 1) needs the host's Direct3D
-// plug-in service; without it the mode cannot be chosen.
+// plug-in service; without it the mode cannot be chosen. With dirty regions on, mode 0 redraws only what changed
+// since the last frame (DirtyRegions).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "host/Kernel.h"
 #include "host/Modules.h"
 #include "host/Ref.h"
+#include "present/DirtyRegions.h"
 #include "sprite/SpriteTableBlock.h"
 
 namespace tamblet {
@@ -40,6 +42,11 @@ class View {
   // Switching it off empties the back scene at once.
   void setKeepPreviousView(bool keep);
 
+  // Dirty regions in mode 0 (off until switched on); the host's dirty-rectangle reports go to dirtyRegions().
+  bool dirtyRegionsOn() const { return dirtyRegionsOn_; }
+  void setDirtyRegions(bool on);
+  DirtyRegions& dirtyRegions() { return dirtyRegions_; }
+
   // Transitions of the software view, from the back scene (old picture) to the live table.
   bool beginTransition(std::int32_t number);
   bool updateTransition(float progress);
@@ -52,6 +59,8 @@ class View {
   Ref<ISoftwareTransition> softwareTransition_;
   std::int32_t mode_ = 0;
   bool keepPreviousView_ = true;
+  bool dirtyRegionsOn_ = false;
+  DirtyRegions dirtyRegions_;
 };
 
 }  // namespace tamblet

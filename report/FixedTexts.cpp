@@ -244,6 +244,11 @@ const char* fixedText(FixedText text) {
       return "Font.fnl";
     case FixedText::kFontLibraryMagic:
       return "FNA";
+    // Presentation
+    case FixedText::kDirtyRegionsOn:
+      return "dirty regions: on (TAMBLET_DIRTY_REGIONS=1), frames redraw only what changed\n";
+    case FixedText::kDirtyRegionsOff:
+      return "dirty regions: off, every frame is redrawn whole\n";
     case FixedText::kCount:
       break;
   }

@@ -120,6 +120,10 @@ enum class FixedText : std::uint16_t {
   kFontLibraryFileName,
   kFontLibraryMagic,  // the file starts with these three bytes and a zero byte
 
+  // ---- Presentation, told at start-up in debug mode (debugger output) ----
+  kDirtyRegionsOn,
+  kDirtyRegionsOff,
+
   kCount  // not a text: the number of texts
 };
 

@@ -12,7 +12,9 @@ SpriteRecord::SpriteRecord(const SpriteRecord& source, ISurfaceFactory* factory,
 void SpriteRecord::copyProperties(const SpriteRecord& source, ISurfaceFactory* factory, IGraph3* raster) noexcept {
   surfaceFactory = factory;
   rasterOperations = raster;
-  surface = source.surface;
+  // The back scene is copied every frame and mostly holds the same surfaces already: a reference is
+  // only traded when the surface differs.
+  if (surface.get() != source.surface.get()) surface = source.surface;
   hasPixel = source.hasPixel;
   hasAMap = source.hasAMap;
   width = source.width;
@@ -34,7 +36,8 @@ void SpriteRecord::copyProperties(const SpriteRecord& source, ISurfaceFactory* f
   textureFilterType = source.textureFilterType;
   surfaceArea = source.surfaceArea;
   alphaClipperNumber = source.alphaClipperNumber;
-  drawPlugin = source.drawPlugin;
+  surfaceStamp = source.surfaceStamp;
+  if (drawPlugin.get() != source.drawPlugin.get()) drawPlugin = source.drawPlugin;
 }
 
 void SpriteRecord::setSurface(ISurface* newSurface) {

@@ -80,6 +80,10 @@ class SpriteRecord {
   std::int32_t textureFilterType = 1;
   SurfaceArea surfaceArea;
   std::int32_t alphaClipperNumber = -1;
+  // Changes whenever the sprite's pixels may have changed without the surface pointer telling: a surface set or
+  // handed out for writing. The table stamps it from a counter of its own, so the stamps one sprite number sees
+  // never repeat, even across deletion (the dirty regions compare it with the stamp they last drew).
+  std::uint64_t surfaceStamp = 0;
   // Declared last so that it is released first when the record is destroyed, then the surface.
   Ref<IDXPlugin> drawPlugin;
 };

@@ -37,6 +37,7 @@ SpriteRecord* SpriteTable::findOrCreate(std::int32_t number) {
     auto record = std::make_unique<SpriteRecord>(number, surfaceFactory_, rasterOperations_);
     numbers_.insert(numbers_.begin() + static_cast<std::ptrdiff_t>(index), number);
     records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(index), std::move(record));
+    stamp(*records_[index]);
     return records_[index].get();
   } catch (const std::exception&) {
     return nullptr;
@@ -113,6 +114,7 @@ bool SpriteTable::setSurface(std::int32_t number, ISurface* surface) {
   SpriteRecord* record = findOrCreate(number);
   if (!record) return false;
   record->setSurface(surface);
+  stamp(*record);
   return true;
 }
 
@@ -120,7 +122,10 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   SpriteRecord* record = find(number);
   if (!record || !record->surface) return nullptr;
   ISurface* shared = record->surface.get();
-  if (!record->surface.isShared()) return shared;  // the sprite is the sole holder: write in place
+  if (!record->surface.isShared()) {  // the sprite is the sole holder: write in place
+    stamp(*record);
+    return shared;
+  }
 
   const bool withPixels = shared->HasPixel();
   const bool withAMap = shared->HasAMap();
@@ -128,6 +133,7 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   const std::int32_t height = shared->GetHeight();
   if (!withPixels && !withAMap) {
     record->setSurface(nullptr);  // nothing that could be written
+    stamp(*record);
     return nullptr;
   }
   ISurfaceFactory* factory = record->surfaceFactory;
@@ -139,7 +145,15 @@ ISurface* SpriteTable::writableSurface(std::int32_t number) {
   if (!copy) return nullptr;  // the sprite keeps the shared surface
   raster->Copy(copy.get(), 0, 0, shared, 0, 0, width, height);
   record->setSurface(copy.get());  // drops the sprite's reference to the shared surface
-  return copy.get();               // the creation reference goes with `copy`; the sprite keeps one
+  stamp(*record);
+  return copy.get();  // the creation reference goes with `copy`; the sprite keeps one
+}
+
+void SpriteTable::markSurfaceWritten(const ISurface* surface) {
+  if (!surface) return;
+  for (const auto& record : records_) {
+    if (record->surface.get() == surface) stamp(*record);
+  }
 }
 
 std::size_t SpriteTable::lowerBound(std::int32_t number) const {

@@ -61,9 +61,16 @@ class SpriteTable {
   // result is borrowed: the sprite keeps the reference.
   ISurface* writableSurface(std::int32_t number);
 
+  // Tells the table that `surface`'s pixels may have been written by someone who got it without asking for a
+  // writable one (a host drawing through the surface lookup): every sprite showing it gets a new surface stamp.
+  void markSurfaceWritten(const ISurface* surface);
+
  private:
   // Index of the first number not below `number` (size() when there is none).
   std::size_t lowerBound(std::int32_t number) const;
+
+  // A new surface stamp for `record` (see SpriteRecord::surfaceStamp).
+  void stamp(SpriteRecord& record) { record.surfaceStamp = ++lastStamp_; }
 
   ISurfaceFactory* surfaceFactory_ = nullptr;
   IGraph3* rasterOperations_ = nullptr;
@@ -71,6 +78,7 @@ class SpriteTable {
   // a lookup's binary search runs over one compact array.
   std::vector<std::int32_t> numbers_;
   std::vector<std::unique_ptr<SpriteRecord>> records_;
+  std::uint64_t lastStamp_ = 0;  // 64 bits: never wraps
 };
 
 }  // namespace tamblet

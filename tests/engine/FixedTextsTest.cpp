@@ -57,7 +57,8 @@ const char* const kWording[] = {
     "Direct3Dスプライトのテクスチャ作成に失敗しました", "Direct3Dテクスチャの生成に失敗しました\n(%d x %d)",
     "IDirect3DTexture9::LockRect()に失敗しました\n(%d x %d) <- (%d x %d)", "CreateVertexBufferに失敗しました",
     "IDirect3DVertexBuffer9::Lock()に失敗しました", "IDirect3DVertexBuffer9::Unlock()に失敗しました", "ＭＳ ゴシック", "ＭＳ 明朝", "Font.fnl",
-    "FNA"};
+    "FNA", "dirty regions: on (TAMBLET_DIRTY_REGIONS=1), frames redraw only what changed\n",
+    "dirty regions: off, every frame is redrawn whole\n"};
 
 TEST(FixedTexts, EveryTextIsItsExactShiftJisBytes) {
   static_assert(std::size(kWording) == static_cast<std::size_t>(FixedText::kCount), "one wording per text");

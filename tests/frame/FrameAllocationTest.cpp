@@ -1,7 +1,8 @@
 // A steady-state frame allocates nothing: over 100 frames of a demo-like scene (full-screen
 // layers, sprites with every draw method, rates and colours, a clipped sprite, a bilinear
-// perspective sprite, the back scene kept), the global operator new is never called. This binary
-// replaces operator new with a counting one that counts only while armed.
+// perspective sprite, the back scene kept), the global operator new is never called, with whole
+// frames and with dirty regions. This binary replaces operator new with a counting one that counts
+// only while armed.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -72,7 +73,8 @@ class FrameAllocation : public testing::EngineFixture {
   }
 };
 
-TEST_F(FrameAllocation, SteadyStateFramesAllocateNothing) {
+// The demo-like scene of both tests.
+void demoScene() {
   ASSERT_EQ(SP_Create(1, 1280, 720, 40, 80, 120, 255), 1);
   ASSERT_EQ(SP_Create(2, 1280, 720, 200, 100, 50, 128), 1);
   ASSERT_EQ(SP_Create(3, 1280, 720, 10, 200, 10, 60), 1);
@@ -90,6 +92,10 @@ TEST_F(FrameAllocation, SteadyStateFramesAllocateNothing) {
   SP_SetSpriteTransformMode(30, 1);
   SP_SetSpriteTransformPos(30, 400, 100, 0, 1, 0, 0, 900, 150, 0, 1, 255, 0, 300, 600, 0, 1, 0, 255, 1000, 650, 0, 1,
                            255, 255);
+}
+
+TEST_F(FrameAllocation, SteadyStateFramesAllocateNothing) {
+  demoScene();
   for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(Update(), 1);
   // The reference host's own records of blits and sleeps keep their capacity from the warm-up.
   host().mainSurface().clearBlits();
@@ -102,6 +108,34 @@ TEST_F(FrameAllocation, SteadyStateFramesAllocateNothing) {
   armed = false;
   EXPECT_EQ(drawn, 100);
   EXPECT_EQ(allocations.load(), 0);
+}
+
+// With dirty regions the frames that redraw part of the screen allocate nothing either: a sprite
+// moving over the transformed one (drawn through the compositor's scratch plane) and a host
+// report each frame.
+class DirtyFrameAllocation : public FrameAllocation {
+ protected:
+  void SetUp() override {
+    setenv("TAMBLET_DIRTY_REGIONS", "1", 1);
+    FrameAllocation::SetUp();
+    unsetenv("TAMBLET_DIRTY_REGIONS");
+  }
+};
+
+TEST_F(DirtyFrameAllocation, SteadyStatePartialFramesAllocateNothing) {
+  demoScene();
+  int drawn = 0;
+  for (int frame = 0; frame < 200; ++frame) {
+    if (frame == 100) host().mainSurface().clearBlits(), clock.sleeps.clear(), clock.sleeps.reserve(4096);
+    allocations = 0, armed = frame >= 100;
+    SP_SetPos(21, 500 + frame % 7, 300);
+    engine().objects.dirtyRectangleSink->AddInvalidateRect(frame % 50, 10, 20, 20);
+    drawn += Update();
+    armed = false;
+    ASSERT_EQ(allocations.load(), 0) << "frame " << frame;
+  }
+  EXPECT_EQ(drawn, 200);
+  EXPECT_EQ(host().mainSurface().blits().size(), 200u) << "the moving sprite and the report, apart";
 }
 
 }  // namespace

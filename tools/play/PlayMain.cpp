@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
   app.add_option("--library", options.library, "path of libTambletSpriteEngine.so")->capture_default_str();
   app.add_option("--modules", options.modules, "folder of the host module files")->capture_default_str();
   app.add_flag("--no-init", options.noInit, "run the script without starting the engine");
+  app.add_flag("--full-redraw", options.fullRedraw,
+               "compose every frame whole (the engine's dirty regions, on by default in the player, off)");
   app.add_flag("--quiet", quiet, "no progress bar");
   app.add_flag("--list-exports", list, "list every export with its argument and result kinds");
   app.add_flag("--markdown", markdown, "with --list-exports: the Lua-side reference as a Markdown table");

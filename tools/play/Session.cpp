@@ -278,6 +278,9 @@ int Session::startEngine() {
     err_ << "tamblet-play: Init is not available in the engine library " << library_->path() << '\n';
     return kExitInitFailed;
   }
+  // The engine reads its dirty-region switch at Init: on unless --full-redraw. The player's host
+  // draws nothing into the main surface itself, so redrawing only what changed is safe.
+  setenv("TAMBLET_DIRTY_REGIONS", options_.fullRedraw ? "0" : "1", 1);
   ArgSlot args[2];
   args[0].p = static_cast<IHostKernel*>(&host_->kernel());
   args[1].i = cacheMiB_;

@@ -23,6 +23,7 @@ struct PlayOptions {
   std::string library;  // the engine library's path
   std::string modules;  // the folder of the host module files
   bool noInit = false;  // run the script without starting the engine (exports answer failure values)
+  bool fullRedraw = false;  // the engine's dirty regions off: every frame composed whole
   bool progress = true;
 };
 
