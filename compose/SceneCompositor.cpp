@@ -114,7 +114,7 @@ bool SceneCompositor::compose(const SpriteTable& table, ISurface* destination, c
   const bool simd = path != kernels::KernelPath::kScalar;
   for (const SpriteRecord* record : drawList_) {
     if (record->transformMode == 1) {
-      drawTransformed(*record, target, simd);
+      drawTransformed(*record, target, path);
     } else {
       drawNormal(*record, clippers, target, offset, kernelTable, simd, pass);
     }
@@ -202,7 +202,8 @@ void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& 
   }
 }
 
-void SceneCompositor::drawTransformed(const SpriteRecord& record, const Target& target, bool simd) const {
+void SceneCompositor::drawTransformed(const SpriteRecord& record, const Target& target,
+                                      kernels::KernelPath path) const {
   Target source;
   if (!usableSurface(record.surface.get(), source)) return;
   kernels::TransformQuad quad;
@@ -213,10 +214,11 @@ void SceneCompositor::drawTransformed(const SpriteRecord& record, const Target& 
   }
   kernels::BlendParams params;
   const bool modulated = blendParamsOf(record, params);
-  const unsigned key =
-      kernels::transformKey(quad, modulated, record.textureFilterType == 1, simd && source.surface != target.surface,
-                            record.blendRate, source.surface->HasAMap());
-  const kernels::TransformKernel kernel = kernels::transformKernel(key);
+  const unsigned key = kernels::transformKey(quad, modulated, record.textureFilterType == 1, record.blendRate,
+                                             source.surface->HasAMap());
+  // Reading the surface being written: the scalar kernel, so the bytes do not depend on the processor.
+  const kernels::TransformKernel kernel =
+      kernels::transformKernel(source.surface == target.surface ? kernels::KernelPath::kScalar : path, key);
   if (!kernel) return;
   // Both sizes fit: usableSurface took them from 32-bit answers.
   const kernels::PixelRows destination{target.base, target.pitch, static_cast<int>(target.width),

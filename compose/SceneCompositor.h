@@ -63,7 +63,7 @@ class SceneCompositor {
  private:
   void drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target, Offset offset,
                   const kernels::NormalKernelTable& kernelTable, bool simd, Counters& counters) const;
-  void drawTransformed(const SpriteRecord& record, const Target& target, bool simd) const;
+  void drawTransformed(const SpriteRecord& record, const Target& target, kernels::KernelPath path) const;
 
   IGraph3* raster_ = nullptr;
   SpriteTableBlock* sprites_ = nullptr;

@@ -1,57 +1,11 @@
 // The AVX2 twins: eight pixels per 256-bit register. Compiled with -mavx2; used only when the processor has AVX2.
-#include <immintrin.h>
+#include "Avx2Lanes.h"
 
 #include "KernelTable.h"
 #include "SimdBlend.h"
 
 namespace tamblet::kernels {
 namespace {
-
-struct Avx2 {
-  using Reg = __m256i;
-  static constexpr int kPixels = 8;
-  static constexpr unsigned kAlphaBits = 0x88888888u;
-
-  static Reg load(const std::uint8_t* p) { return _mm256_load_si256(reinterpret_cast<const Reg*>(p)); }
-  static Reg loadu(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Reg*>(p)); }
-  static void store(std::uint8_t* p, Reg r) { _mm256_store_si256(reinterpret_cast<Reg*>(p), r); }
-  static void storeu(std::uint8_t* p, Reg r) { _mm256_storeu_si256(reinterpret_cast<Reg*>(p), r); }
-  // The first n pixels (0 < n < 8) through masked moves, which neither read nor write the other lanes' memory.
-  static Reg loadPartial(const std::uint8_t* p, int n) {
-    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), firstLanes(n));
-  }
-  static void storePartial(std::uint8_t* p, Reg r, int n) {
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), firstLanes(n), r);
-  }
-  static Reg firstLanes(int n) {
-    static constexpr std::int32_t kMasks[16] = {-1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0};
-    return _mm256_loadu_si256(reinterpret_cast<const Reg*>(kMasks + 8 - n));
-  }
-  static Reg set32(int v) { return _mm256_set1_epi32(v); }
-  static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
-  static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }
-  static Reg or_(Reg a, Reg b) { return _mm256_or_si256(a, b); }
-  static Reg add16(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
-  static Reg sub16(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
-  static Reg mullo16(Reg a, Reg b) { return _mm256_mullo_epi16(a, b); }
-  static Reg mulhi16(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
-  static Reg mulhiSigned16(Reg a, Reg b) { return _mm256_mulhi_epi16(a, b); }
-  static Reg xor_(Reg a, Reg b) { return _mm256_xor_si256(a, b); }
-  static Reg min16(Reg a, Reg b) { return _mm256_min_epi16(a, b); }
-  // Each 32-bit lane's high (low) 16-bit word in both of its words.
-  static Reg broadcastHighWords(Reg a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xF5), 0xF5); }
-  static Reg broadcastLowWords(Reg a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xA0), 0xA0); }
-  static Reg srli16(Reg a, int n) { return _mm256_srli_epi16(a, n); }
-  static Reg slli16(Reg a, int n) { return _mm256_slli_epi16(a, n); }
-  static Reg srli32(Reg a, int n) { return _mm256_srli_epi32(a, n); }
-  static Reg slli32(Reg a, int n) { return _mm256_slli_epi32(a, n); }
-  static Reg addsU8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
-  static Reg subsU8(Reg a, Reg b) { return _mm256_subs_epu8(a, b); }
-  static Reg sub8(Reg a, Reg b) { return _mm256_sub_epi8(a, b); }
-  static Reg cmpeq8(Reg a, Reg b) { return _mm256_cmpeq_epi8(a, b); }
-  static Reg cmpgtSigned8(Reg a, Reg b) { return _mm256_cmpgt_epi8(a, b); }
-  static int movemask8(Reg a) { return _mm256_movemask_epi8(a); }
-};
 
 template <int Method, unsigned Flags>
 struct PickAvx2 {
