@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace tamblet::kernels {
 
@@ -17,16 +18,39 @@ struct Avx2 {
   static Reg loadu(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Reg*>(p)); }
   static void store(std::uint8_t* p, Reg r) { _mm256_store_si256(reinterpret_cast<Reg*>(p), r); }
   static void storeu(std::uint8_t* p, Reg r) { _mm256_storeu_si256(reinterpret_cast<Reg*>(p), r); }
-  // The first n pixels (0 < n < 8) through masked moves, which neither read nor write the other lanes' memory.
+  // The first n pixels (0 < n < 8) by one 16-, one 8- and one 4-byte move at most (n is the same for every row
+  // of a draw, so the branches are predicted); the other lanes load as 0.
   static Reg loadPartial(const std::uint8_t* p, int n) {
-    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), firstLanes(n));
+    __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+    if (n & 4) low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), p += 16;
+    __m128i rest = _mm_setzero_si128();
+    if (n & 2) rest = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    if (n & 1) {
+      std::int32_t last;
+      std::memcpy(&last, p + 4 * (n & 2), 4);
+      rest = (n & 2) ? _mm_unpacklo_epi64(rest, _mm_cvtsi32_si128(last)) : _mm_cvtsi32_si128(last);
+    }
+    if (n & 4) {
+      high = rest;
+    } else {
+      low = rest;
+    }
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
   }
   static void storePartial(std::uint8_t* p, Reg r, int n) {
-    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), firstLanes(n), r);
-  }
-  static Reg firstLanes(int n) {
-    static constexpr std::int32_t kMasks[16] = {-1, -1, -1, -1, -1, -1, -1, -1, 0, 0, 0, 0, 0, 0, 0, 0};
-    return _mm256_loadu_si256(reinterpret_cast<const Reg*>(kMasks + 8 - n));
+    __m128i rest = _mm256_castsi256_si128(r);
+    if (n & 4) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p), rest);
+      p += 16, rest = _mm256_extracti128_si256(r, 1);
+    }
+    if (n & 2) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), rest);
+      p += 8, rest = _mm_srli_si128(rest, 8);
+    }
+    if (n & 1) {
+      const std::int32_t last = _mm_cvtsi128_si32(rest);
+      std::memcpy(p, &last, 4);
+    }
   }
   static Reg set32(int v) { return _mm256_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
