@@ -52,6 +52,15 @@ struct Avx2 {
       std::memcpy(p, &last, 4);
     }
   }
+  // The even and the odd 32-bit elements of a, b (in order): pairs (x0, y0, ..., x3, y3), (x4, y4, ..., x7, y7)
+  // give (x0..x7) and (y0..y7). The in-lane shuffle leaves the 64-bit quarters as 0, 2, 1, 3.
+  static void deinterleave32(Reg a, Reg b, Reg& even, Reg& odd) {
+    const __m256 fa = _mm256_castsi256_ps(a), fb = _mm256_castsi256_ps(b);
+    even = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(fa, fb, _MM_SHUFFLE(2, 0, 2, 0))),
+                                    _MM_SHUFFLE(3, 1, 2, 0));
+    odd = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(fa, fb, _MM_SHUFFLE(3, 1, 3, 1))),
+                                   _MM_SHUFFLE(3, 1, 2, 0));
+  }
   static Reg set32(int v) { return _mm256_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }

@@ -39,6 +39,12 @@ struct Sse2 {
       std::memcpy(p, &last, 4);
     }
   }
+  // The even and the odd 32-bit elements of a, b (in order): pairs (x0, y0, x1, y1), (x2, y2, x3, y3) give
+  // (x0..x3) and (y0..y3).
+  static void deinterleave32(Reg a, Reg b, Reg& even, Reg& odd) {
+    even = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
+    odd = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
+  }
   static Reg set32(int v) { return _mm_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm_and_si128(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }

@@ -103,7 +103,61 @@ bool drawable(const TransformQuad& quad, bool perspective) {
   return true;
 }
 
+// Surfaces up to this side keep every bilinear position (256 per texel, plus margins) inside 32 bits.
+constexpr int kSmallSide = 1 << 22;
+
+// Whether every bilinear tap of pixels first..last of a row (affine mapping) lies inside the surface without
+// clamping: both end positions in 0 .. 256 (size - 1) - 1, which by monotonicity bounds every pixel between.
+bool spanInside(const PixelRows& source, double uRow, double vRow, double du, double dv, int first, int last) {
+  if (source.width < 2 || source.height < 2 || source.width > kSmallSide || source.height > kSmallSide) return false;
+  const auto inside = [](std::int64_t fixed, int size) { return fixed >= 0 && fixed < std::int64_t{256} * (size - 1); };
+  return inside(bilinearFixed(uRow + du * first, source.width), source.width) &&
+         inside(bilinearFixed(uRow + du * last, source.width), source.width) &&
+         inside(bilinearFixed(vRow + dv * first, source.height), source.height) &&
+         inside(bilinearFixed(vRow + dv * last, source.height), source.height);
+}
+
+// The first index in [first, end) where a predicate that is false and then true along the run holds; end if none.
+template <class Predicate>
+int firstWhere(int first, int end, Predicate holds) {
+  if (first >= end || holds(first)) return first;
+  if (!holds(end - 1)) return end;
+  int low = first + 1, high = end - 1;  // holds(high), !holds(low - 1)
+  while (low < high) {
+    const int middle = low + (high - low) / 2;
+    if (holds(middle))
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low;
+}
+
+// The part [lo, hi) of pixels first..end-1 of an affine row where one coordinate's bilinear taps need no clamp. The
+// positions are monotone along the row (each operation is), so each bound is one search.
+void unclampedRun(double row, double step, int size, int first, int end, int& lo, int& hi) {
+  const std::int64_t limit = std::int64_t{256} * (size - 1);
+  const auto at = [&](int i) { return bilinearFixed(row + step * i, size); };
+  if (step >= 0.0) {
+    lo = firstWhere(first, end, [&](int i) { return at(i) >= 0; });
+    hi = firstWhere(lo, end, [&](int i) { return at(i) >= limit; });
+  } else {
+    lo = firstWhere(first, end, [&](int i) { return at(i) < limit; });
+    hi = firstWhere(lo, end, [&](int i) { return at(i) < 0; });
+  }
+}
+
 }  // namespace
+
+void unclampedSpan(const PixelRows& source, const QuadSetup& setup, const RowRuns& runs, int first, int end, int& lo,
+                   int& hi) {
+  int uLo, uHi, vLo, vHi;
+  unclampedRun(runs.u, setup.u.dx, source.width, first, end, uLo, uHi);
+  unclampedRun(runs.v, setup.v.dx, source.height, first, end, vLo, vHi);
+  lo = std::max(uLo, vLo), hi = std::min(uHi, vHi);
+  // spanInside confirms the searches' result before it is used.
+  if (lo < hi && !spanInside(source, runs.u, runs.v, setup.u.dx, setup.v.dx, lo, hi - 1)) lo = hi = first;
+}
 
 bool setUpQuad(const PixelRows& destination, const PixelRows& source, const TransformQuad& quad, bool perspective,
                QuadSetup& setup) {

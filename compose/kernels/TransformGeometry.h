@@ -52,6 +52,12 @@ bool setUpQuad(const PixelRows& destination, const PixelRows& source, const Tran
 // touch, the axis-aligned ones fill from the leftmost to the rightmost covered centre.
 RowRuns rowRuns(const QuadSetup& setup, int row, int width, bool general);
 
+// The part [lo, hi) of pixels first..end-1 of an affine row whose bilinear taps all lie inside the surface without
+// clamping (lo >= hi when there is none). Its positions are never negative and fit 32 bits, so truncation is their
+// floor: fixed = int((u - 0.5) * 256 + 0.5) is bilinearFixed there.
+void unclampedSpan(const PixelRows& source, const QuadSetup& setup, const RowRuns& runs, int first, int end, int& lo,
+                   int& hi);
+
 // Nearest texel index: truncation towards zero, clamped to 0..size-1 (NaN gives 0).
 [[gnu::always_inline]] inline int nearestIndex(double value, int size) {
   if (!(value > 0.0)) return 0;

@@ -130,13 +130,17 @@ class GroupWriter {
   explicit GroupWriter(const BlendParams& params)
       : k_(params), w256_(V::set32(256 | 256 << 16)), one_(V::set32(1 | 1 << 16)) {}
 
-  // Slot `count` holds the next pixel's texel (nearest) or taps (bilinear).
-  [[gnu::always_inline]] void putTexel(const std::uint8_t* texel) { std::memcpy(&p00_[count_++], texel, 4); }
+  // Slot `count` holds the next pixel's texel (nearest) or taps (bilinear), the taps as a top and a bottom pair.
+  [[gnu::always_inline]] void putTexel(const std::uint8_t* texel) { std::memcpy(&top_[count_++], texel, 4); }
   [[gnu::always_inline]] void putTaps(const BilinearTaps& taps) {
-    std::memcpy(&p00_[count_], taps.p00, 4), std::memcpy(&p01_[count_], taps.p01, 4);
-    std::memcpy(&p10_[count_], taps.p10, 4), std::memcpy(&p11_[count_], taps.p11, 4);
-    wu_[count_] = static_cast<std::uint32_t>(taps.wu | taps.wu << 16);
-    wv_[count_++] = static_cast<std::uint32_t>(taps.wv | taps.wv << 16);
+    std::memcpy(&top_[2 * count_], taps.p00, 4), std::memcpy(&top_[2 * count_ + 1], taps.p01, 4);
+    std::memcpy(&bottom_[2 * count_], taps.p10, 4), std::memcpy(&bottom_[2 * count_ + 1], taps.p11, 4);
+    putWeights(taps.wu, taps.wv);
+  }
+  // Taps inside the surface: the pairs are neighbours in their rows.
+  [[gnu::always_inline]] void putPairs(const std::uint8_t* top, const std::uint8_t* bottom, int wu, int wv) {
+    std::memcpy(&top_[2 * count_], top, 8), std::memcpy(&bottom_[2 * count_], bottom, 8);
+    putWeights(wu, wv);
   }
   bool full() const { return count_ == V::kPixels; }
   bool empty() const { return count_ == 0; }
@@ -148,7 +152,7 @@ class GroupWriter {
     if constexpr ((Key & kTransformBilinear) != 0) {
       texels = bilinear();
     } else {
-      texels = load(p00_);
+      texels = load(top_);
     }
     const SourceGroup<V> s = modulateGroup<V, BlendFlags>(texels, k_);
     if (count_ == V::kPixels) {
@@ -160,13 +164,21 @@ class GroupWriter {
   }
 
  private:
-  using Slots = std::uint32_t[V::kPixels];
-  static typename V::Reg load(const Slots& slots) { return V::loadu(reinterpret_cast<const std::uint8_t*>(slots)); }
+  [[gnu::always_inline]] void putWeights(int wu, int wv) {
+    wu_[count_] = static_cast<std::uint32_t>(wu | wu << 16);
+    wv_[count_++] = static_cast<std::uint32_t>(wv | wv << 16);
+  }
+
+  static typename V::Reg load(const std::uint32_t* slots) {
+    return V::loadu(reinterpret_cast<const std::uint8_t*>(slots));
+  }
 
   typename V::Reg bilinear() const {
     using Reg = typename V::Reg;
     using Ops = SimdOps<V>;
-    const Reg p00 = load(p00_), p01 = load(p01_), p10 = load(p10_), p11 = load(p11_);
+    Reg p00, p01, p10, p11;
+    V::deinterleave32(load(top_), load(top_ + V::kPixels), p00, p01);
+    V::deinterleave32(load(bottom_), load(bottom_ + V::kPixels), p10, p11);
     const Reg wu = load(wu_), wv = load(wv_);
     const Reg restU = V::sub16(w256_, wu), restV = V::sub16(w256_, wv);
     const Reg even = bilinearHalf<V>(Ops::even(p00, k_), Ops::even(p01, k_), Ops::even(p10, k_), Ops::even(p11, k_),
@@ -180,7 +192,7 @@ class GroupWriter {
   typename V::Reg w256_, one_;
   int count_ = 0;
   // Unused slots keep what they last held: their lanes are computed and dropped.
-  Slots p00_{}, p01_{}, p10_{}, p11_{}, wu_{}, wv_{};
+  std::uint32_t top_[2 * V::kPixels]{}, bottom_[2 * V::kPixels]{}, wu_[V::kPixels]{}, wv_[V::kPixels]{};
 };
 
 template <class V, class Isa, unsigned Key, unsigned BlendFlags>
@@ -207,6 +219,23 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
                const auto skip = [&](int) {
                  if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
                };
+               if constexpr ((Key & kTransformBilinear) != 0 && !kPerspective) {
+                 // Pixels whose taps need clamping sit at the ends of the run (near the surface's edges).
+                 int lo, hi;
+                 unclampedSpan(source, setup, runs, first, end, lo, hi);
+                 if (lo < hi) {
+                   forEachPosition<false>(setup, runs, first, lo, sample, skip);
+                   for (int i = lo; i < hi; ++i) {
+                     if (writer.empty()) start = i;
+                     const int fu = static_cast<int>((runs.u + setup.u.dx * i - 0.5) * 256.0 + 0.5);
+                     const int fv = static_cast<int>((runs.v + setup.v.dx * i - 0.5) * 256.0 + 0.5);
+                     const std::uint8_t* top = source.pixels + std::ptrdiff_t{fv >> 8} * source.pitch + 4 * (fu >> 8);
+                     writer.putPairs(top, top + source.pitch, fu & 255, fv & 255);
+                     if (writer.full()) writer.flush(line + std::ptrdiff_t{4} * start);
+                   }
+                   first = hi;
+                 }
+               }
                forEachPosition<kPerspective>(setup, runs, first, end, sample, skip);
                if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
              });
