@@ -61,6 +61,17 @@ struct Avx2 {
     odd = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(fa, fb, _MM_SHUFFLE(3, 1, 3, 1))),
                                    _MM_SHUFFLE(3, 1, 2, 0));
   }
+  // The 8-byte pairs at p[0] .. p[3] side by side.
+  static Reg loadPairs(const std::uint8_t* const* p) {
+    const auto pair = [](const std::uint8_t* q) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(q)); };
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(pair(p[0]), pair(p[1]))),
+                                   _mm_unpacklo_epi64(pair(p[2]), pair(p[3])), 1);
+  }
+  // w | w << 16 for each of the eight pixels' w (0..255).
+  static Reg wordPairs(const int* w) {
+    return _mm256_setr_epi32(w[0] * 0x10001, w[1] * 0x10001, w[2] * 0x10001, w[3] * 0x10001, w[4] * 0x10001,
+                             w[5] * 0x10001, w[6] * 0x10001, w[7] * 0x10001);
+  }
   static Reg set32(int v) { return _mm256_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }

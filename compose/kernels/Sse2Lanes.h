@@ -45,6 +45,15 @@ struct Sse2 {
     even = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
     odd = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(a), _mm_castsi128_ps(b), _MM_SHUFFLE(3, 1, 3, 1)));
   }
+  // The 8-byte pairs at p[0], p[1] side by side.
+  static Reg loadPairs(const std::uint8_t* const* p) {
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const Reg*>(p[0])),
+                              _mm_loadl_epi64(reinterpret_cast<const Reg*>(p[1])));
+  }
+  // w | w << 16 for each of the four pixels' w (0..255).
+  static Reg wordPairs(const int* w) {
+    return _mm_setr_epi32(w[0] * 0x10001, w[1] * 0x10001, w[2] * 0x10001, w[3] * 0x10001);
+  }
   static Reg set32(int v) { return _mm_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm_and_si128(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }

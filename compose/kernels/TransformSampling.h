@@ -40,7 +40,8 @@ constexpr unsigned blendFlagsOf(unsigned key) {
          ((key & kTransformSourceAlpha) ? kFlagSourceAlpha : 0u);
 }
 
-// Calls draw(line, runs, first, end) for every covered run of every row.
+// Calls draw(line, runs, first, end) for every covered run of every row. The lambdas handed to these two are
+// marked always_inline: a call per pixel would cost more than the pixel.
 template <class Draw>
 [[gnu::always_inline]] inline void forEachRun(const PixelRows& destination, const QuadSetup& setup, bool general,
                                               Draw&& draw) {
@@ -88,8 +89,8 @@ void drawQuadScalar(const PixelRows& destination, const PixelRows& source, const
   QuadSetup setup;
   if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
   forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
-             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) {
-               const auto sample = [&](int i, double u, double v) {
+             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
+               const auto sample = [&](int i, double u, double v) __attribute__((always_inline)) {
                  std::uint8_t texel[4];
                  if constexpr ((Key & kTransformBilinear) != 0) {
                    bilinearTexel<Isa>(bilinearTaps(source, u, v), texel);
@@ -101,7 +102,7 @@ void drawQuadScalar(const PixelRows& destination, const PixelRows& source, const
                  }
                  blendPixel<Isa, 0, BlendFlags>(line + std::ptrdiff_t{4} * i, texel, nullptr, params);
                };
-               forEachPosition<kPerspective>(setup, runs, first, end, sample, [](int) {});
+               forEachPosition<kPerspective>(setup, runs, first, end, sample, [](int) __attribute__((always_inline)) {});
              });
 }
 
@@ -142,6 +143,20 @@ class GroupWriter {
     std::memcpy(&top_[2 * count_], top, 8), std::memcpy(&bottom_[2 * count_], bottom, 8);
     putWeights(wu, wv);
   }
+  // A whole group of pixels whose taps lie inside the surface, blended into kPixels destination pixels from `to`:
+  // the pairs and weights go straight into registers (slots written in pieces and read whole would stall the
+  // loads). Nothing may be gathered in the slots.
+  [[gnu::always_inline]] void blendInside(std::uint8_t* to, const std::uint8_t* const* tops, std::ptrdiff_t pitch,
+                                          const int* wu, const int* wv) {
+    using Reg = typename V::Reg;
+    const std::uint8_t* bottoms[V::kPixels];
+    for (int j = 0; j < V::kPixels; ++j) bottoms[j] = tops[j] + pitch;
+    Reg p00, p01, p10, p11;
+    V::deinterleave32(V::loadPairs(tops), V::loadPairs(tops + V::kPixels / 2), p00, p01);
+    V::deinterleave32(V::loadPairs(bottoms), V::loadPairs(bottoms + V::kPixels / 2), p10, p11);
+    const Reg texels = bilinear(p00, p01, p10, p11, V::wordPairs(wu), V::wordPairs(wv));
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+  }
   bool full() const { return count_ == V::kPixels; }
   bool empty() const { return count_ == 0; }
 
@@ -174,12 +189,16 @@ class GroupWriter {
   }
 
   typename V::Reg bilinear() const {
-    using Reg = typename V::Reg;
-    using Ops = SimdOps<V>;
-    Reg p00, p01, p10, p11;
+    typename V::Reg p00, p01, p10, p11;
     V::deinterleave32(load(top_), load(top_ + V::kPixels), p00, p01);
     V::deinterleave32(load(bottom_), load(bottom_ + V::kPixels), p10, p11);
-    const Reg wu = load(wu_), wv = load(wv_);
+    return bilinear(p00, p01, p10, p11, load(wu_), load(wv_));
+  }
+
+  typename V::Reg bilinear(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10, typename V::Reg p11,
+                           typename V::Reg wu, typename V::Reg wv) const {
+    using Reg = typename V::Reg;
+    using Ops = SimdOps<V>;
     const Reg restU = V::sub16(w256_, wu), restV = V::sub16(w256_, wv);
     const Reg even = bilinearHalf<V>(Ops::even(p00, k_), Ops::even(p01, k_), Ops::even(p10, k_), Ops::even(p11, k_),
                                      wu, wv, restU, restV, one_);
@@ -203,9 +222,9 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
   if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
   GroupWriter<V, Isa, Key, BlendFlags> writer(params);
   forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
-             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) {
+             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
                int start = first;  // the first pixel of the group being gathered
-               const auto sample = [&](int i, double u, double v) {
+               const auto sample = [&](int i, double u, double v) __attribute__((always_inline)) {
                  if (writer.empty()) start = i;
                  if constexpr ((Key & kTransformBilinear) != 0) {
                    writer.putTaps(bilinearTaps(source, u, v));
@@ -216,7 +235,7 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
                  if (writer.full()) writer.flush(line + std::ptrdiff_t{4} * start);
                };
                // A skipped pixel ends the group: the pixels gathered so far are consecutive.
-               const auto skip = [&](int) {
+               const auto skip = [&](int) __attribute__((always_inline)) {
                  if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
                };
                if constexpr ((Key & kTransformBilinear) != 0 && !kPerspective) {
@@ -225,6 +244,19 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
                  unclampedSpan(source, setup, runs, first, end, lo, hi);
                  if (lo < hi) {
                    forEachPosition<false>(setup, runs, first, lo, sample, skip);
+                   if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
+                   for (; lo + V::kPixels <= hi; lo += V::kPixels) {
+                     const std::uint8_t* tops[V::kPixels];
+                     int wu[V::kPixels], wv[V::kPixels];
+                     for (int j = 0; j < V::kPixels; ++j) {
+                       const int i = lo + j;
+                       const int fu = static_cast<int>((runs.u + setup.u.dx * i - 0.5) * 256.0 + 0.5);
+                       const int fv = static_cast<int>((runs.v + setup.v.dx * i - 0.5) * 256.0 + 0.5);
+                       tops[j] = source.pixels + std::ptrdiff_t{fv >> 8} * source.pitch + 4 * (fu >> 8);
+                       wu[j] = fu & 255, wv[j] = fv & 255;
+                     }
+                     writer.blendInside(line + std::ptrdiff_t{4} * lo, tops, source.pitch, wu, wv);
+                   }
                    for (int i = lo; i < hi; ++i) {
                      if (writer.empty()) start = i;
                      const int fu = static_cast<int>((runs.u + setup.u.dx * i - 0.5) * 256.0 + 0.5);
