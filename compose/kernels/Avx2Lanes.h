@@ -13,6 +13,7 @@ struct Avx2 {
   using Reg = __m256i;
   static constexpr int kPixels = 8;
   static constexpr unsigned kAlphaBits = 0x88888888u;
+  static constexpr bool kGathers = true;
 
   static Reg load(const std::uint8_t* p) { return _mm256_load_si256(reinterpret_cast<const Reg*>(p)); }
   static Reg loadu(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Reg*>(p)); }
@@ -71,6 +72,38 @@ struct Avx2 {
   static Reg wordPairs(const int* w) {
     return _mm256_setr_epi32(w[0] * 0x10001, w[1] * 0x10001, w[2] * 0x10001, w[3] * 0x10001, w[4] * 0x10001,
                              w[5] * 0x10001, w[6] * 0x10001, w[7] * 0x10001);
+  }
+  // Bilinear taps of the eight pixels i..i+7 of a row whose taps all lie inside the surface, for the transform
+  // kernels: each position fixed = int((row + step * i - 0.5) * 256 + 0.5) by the scalar code's operations lane by
+  // lane (no fused multiply-add in this file), the top and bottom pairs gathered at 32-bit byte offsets
+  // (fixed_v >> 8) * pitch + 4 (fixed_u >> 8), which the caller makes sure fit.
+  struct Taps {
+    Reg top0, top1, bottom0, bottom1, wu, wv;
+  };
+  [[gnu::always_inline]] static Taps insideTaps(const std::uint8_t* pixels, std::ptrdiff_t pitch, double uRow, double du, double vRow,
+                         double dv, int i) {
+    const __m256d first = _mm256_add_pd(_mm256_set1_pd(i), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0));
+    const __m256d second = _mm256_add_pd(first, _mm256_set1_pd(4.0));
+    const auto fixed = [&](double row, double step) {
+      const __m256d r = _mm256_set1_pd(row), s = _mm256_set1_pd(step), half = _mm256_set1_pd(0.5);
+      const __m256d scale = _mm256_set1_pd(256.0);
+      const auto at = [&](__m256d index) {
+        return _mm256_cvttpd_epi32(
+            _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(_mm256_add_pd(r, _mm256_mul_pd(s, index)), half), scale), half));
+      };
+      return _mm256_inserti128_si256(_mm256_castsi128_si256(at(first)), at(second), 1);
+    };
+    const Reg fu = fixed(uRow, du), fv = fixed(vRow, dv);
+    const Reg offsets = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(fv, 8), _mm256_set1_epi32(static_cast<int>(pitch))),
+                                         _mm256_slli_epi32(_mm256_srai_epi32(fu, 8), 2));
+    const __m128i low = _mm256_castsi256_si128(offsets), high = _mm256_extracti128_si256(offsets, 1);
+    const auto* top = reinterpret_cast<const long long*>(pixels);
+    const auto* bottom = reinterpret_cast<const long long*>(pixels + pitch);
+    const Reg byteMask = _mm256_set1_epi32(255);
+    const auto words = [&](Reg w) { return _mm256_or_si256(w, _mm256_slli_epi32(w, 16)); };
+    return {_mm256_i32gather_epi64(top, low, 1),    _mm256_i32gather_epi64(top, high, 1),
+            _mm256_i32gather_epi64(bottom, low, 1), _mm256_i32gather_epi64(bottom, high, 1),
+            words(_mm256_and_si256(fu, byteMask)),  words(_mm256_and_si256(fv, byteMask))};
   }
   static Reg set32(int v) { return _mm256_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }

@@ -13,6 +13,7 @@ struct Sse2 {
   using Reg = __m128i;
   static constexpr int kPixels = 4;
   static constexpr unsigned kAlphaBits = 0x8888u;
+  static constexpr bool kGathers = false;  // no gather instructions: bilinear taps are read pixel by pixel
 
   static Reg load(const std::uint8_t* p) { return _mm_load_si128(reinterpret_cast<const Reg*>(p)); }
   static Reg loadu(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const Reg*>(p)); }

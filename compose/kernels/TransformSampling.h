@@ -157,6 +157,16 @@ class GroupWriter {
     const Reg texels = bilinear(p00, p01, p10, p11, V::wordPairs(wu), V::wordPairs(wv));
     V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
   }
+  // The same from taps gathered by the lane type (V::kGathers).
+  template <class Taps>
+  [[gnu::always_inline]] void blendInside(std::uint8_t* to, const Taps& taps) {
+    using Reg = typename V::Reg;
+    Reg p00, p01, p10, p11;
+    V::deinterleave32(taps.top0, taps.top1, p00, p01);
+    V::deinterleave32(taps.bottom0, taps.bottom1, p10, p11);
+    const Reg texels = bilinear(p00, p01, p10, p11, taps.wu, taps.wv);
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+  }
   bool full() const { return count_ == V::kPixels; }
   bool empty() const { return count_ == 0; }
 
@@ -221,6 +231,10 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
   QuadSetup setup;
   if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
   GroupWriter<V, Isa, Key, BlendFlags> writer(params);
+  // Byte offsets of taps inside the surface fit 32 bits (for gathers that take 32-bit offsets).
+  const std::int64_t pitchBytes = source.pitch < 0 ? -std::int64_t{source.pitch} : std::int64_t{source.pitch};
+  [[maybe_unused]] const bool smallOffsets =
+      pitchBytes * source.height + std::int64_t{4} * source.width < (std::int64_t{1} << 31);
   forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
              [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
                int start = first;  // the first pixel of the group being gathered
@@ -245,6 +259,15 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
                  if (lo < hi) {
                    forEachPosition<false>(setup, runs, first, lo, sample, skip);
                    if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
+                   if constexpr (V::kGathers) {
+                     if (smallOffsets) {
+                       for (; lo + V::kPixels <= hi; lo += V::kPixels) {
+                         writer.blendInside(line + std::ptrdiff_t{4} * lo,
+                                            V::insideTaps(source.pixels, source.pitch, runs.u, setup.u.dx, runs.v,
+                                                          setup.v.dx, lo));
+                       }
+                     }
+                   }
                    for (; lo + V::kPixels <= hi; lo += V::kPixels) {
                      const std::uint8_t* tops[V::kPixels];
                      int wu[V::kPixels], wv[V::kPixels];
