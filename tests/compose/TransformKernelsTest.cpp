@@ -240,6 +240,60 @@ TEST(TransformKernels, EveryVariantMatchesThePerPixelReference) {
   }
 }
 
+// Rows stored bottom-up (negative pitches) on either side, magnified and reduced quads whose runs are long enough
+// for whole groups of pixels inside the surface (the gathered taps) and short enough for partial ones: every path
+// gives the reference's bytes.
+TEST(TransformKernels, BottomUpRowsAndWholeGroupsMatchTheReferenceOnEveryPath) {
+  struct Case {
+    int sourceWidth, sourceHeight;
+    bool sourceUp, destinationUp;
+    float scale;  // quad side over surface side
+  };
+  constexpr Case kCases[] = {{24, 20, true, false, 1.6f}, {24, 20, false, true, 0.7f}, {33, 17, true, true, 1.1f},
+                             {7, 40, true, false, 5.0f},  {40, 3, false, true, 0.9f}};
+  int trial = 2000;
+  for (const Case& c : kCases) {
+    Source source(c.sourceWidth, c.sourceHeight, trial, 0);
+    k::PixelRows from = source.rows();
+    if (c.sourceUp) from.pixels += (from.height - 1) * from.pitch, from.pitch = -from.pitch;
+    const float w = c.scale * c.sourceWidth, h = c.scale * c.sourceHeight;
+    const float corners[4][2] = {{3.5f, 2.25f}, {3.5f + w, 4.0f}, {1.0f, 2.25f + h}, {1.0f + w, 4.0f + h}};
+    const float texels[3][2] = {{0, 0}, {float(c.sourceWidth), 0}, {0, float(c.sourceHeight)}};
+    const TransformQuad quad = quadOf(corners, texels);
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      if (key & k::kTransformPerspective) continue;  // equal depths: the affine variants' geometry
+      Canvas slow(72, 64, trial);
+      k::PixelRows expected = slow.rows();
+      if (c.destinationUp) expected.pixels += (expected.height - 1) * expected.pitch, expected.pitch = -expected.pitch;
+      reference::draw(key, expected, from, quad, someParams(170));
+      for (k::KernelPath path : {k::KernelPath::kScalar, k::KernelPath::kSse2, k::KernelPath::kAvx2}) {
+        if (!k::kernelPathSupported(path)) continue;
+        Canvas fast(72, 64, trial);
+        k::PixelRows to = fast.rows();
+        if (c.destinationUp) to.pixels += (to.height - 1) * to.pitch, to.pitch = -to.pitch;
+        k::transformKernel(path, key)(to, from, quad, someParams(170));
+        ASSERT_EQ(fast.pixels, slow.pixels) << "trial " << trial << " key " << key << " " << k::kernelPathName(path);
+      }
+    }
+    ++trial;
+  }
+}
+
+// The transform table follows the active kernel path, as the blend table does.
+TEST(TransformKernels, TheActivePathPicksTheTable) {
+  const k::KernelPath initial = k::activeKernelPath();
+  for (k::KernelPath path : {k::KernelPath::kScalar, k::KernelPath::kSse2, k::KernelPath::kAvx2}) {
+    if (!k::forceKernelPath(path)) continue;
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      EXPECT_EQ(k::transformKernel(key), k::transformKernel(path, key)) << k::kernelPathName(path) << " key " << key;
+    }
+    if (path != k::KernelPath::kScalar) {
+      EXPECT_NE(k::transformKernel(0), k::transformKernel(k::KernelPath::kScalar, 0));
+    }
+  }
+  k::forceKernelPath(initial);
+}
+
 TEST(TransformKernels, VariantKeyFollowsTheCorners) {
   for (const auto& [value, expected] :
        {std::pair{std::nan(""), 0}, {1e10, INT_MAX}, {-1e10, INT_MIN}, {-1.7, -1}, {2147483647.5, INT_MAX}})
