@@ -344,7 +344,7 @@ void printRatios(const tamblet::bench::RatioTable& table) {
     table.ratio("avx2 m0 f11 / pixman OVER random", "kernel/avx2/m0/f11" + at, "pixman-over/random" + at, 2.2);
     table.ratio("avx2 m0 f11 sprite (best) / pixman OVER sprite", "kernel-sprite/avx2/m0/f11" + at,
                 "pixman-over/sprite" + at, 1.5);
-    table.ratio("sse2 m0 f11 sprite / pixman OVER sprite (best path only)", "kernel-sprite/sse2/m0/f11" + at,
+    table.ratio("sse2 m0 f11 sprite / pixman sprite (best's target)", "kernel-sprite/sse2/m0/f11" + at,
                 "pixman-over/sprite" + at, 1.5);
     table.ratio("sse2 m0 f13 (modulated) / pixman solid mask", "kernel/sse2/m0/f13" + at, "pixman-over/solid-mask" + at, 1.1);
     table.ratio("sse2 m0 f03 (modulated copy) / pixman solid mask", "kernel/sse2/m0/f03" + at, "pixman-over/solid-mask" + at, 1.1);

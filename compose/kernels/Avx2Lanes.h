@@ -122,6 +122,7 @@ struct Avx2 {
   static Reg srli16(Reg a, int n) { return _mm256_srli_epi16(a, n); }
   static Reg slli16(Reg a, int n) { return _mm256_slli_epi16(a, n); }
   static Reg srli32(Reg a, int n) { return _mm256_srli_epi32(a, n); }
+  static Reg srai32(Reg a, int n) { return _mm256_srai_epi32(a, n); }
   static Reg slli32(Reg a, int n) { return _mm256_slli_epi32(a, n); }
   static Reg addsU8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
   static Reg subsU8(Reg a, Reg b) { return _mm256_subs_epu8(a, b); }

@@ -174,17 +174,20 @@ template <class V, int Method, unsigned Flags, bool Aligned>
   storeGroup<V, Aligned>(dst, blendGroup<V, Method, Flags>(s, loadGroup<V, Aligned>(dst), c, k));
 }
 
-// A group whose alphas are all 0 or 255, told apart by their top bits: all 0 leaves the destination as it is,
-// all 255 takes opaqueOver where the kernel allows it, a mixture the general arithmetic.
+// A group whose alphas are all 0 or 255 (top: their top bits). Method 0 without clipper or rate takes, without a
+// branch, opaqueOver where the alpha is 255 and the destination where it is 0; the other kernels leave a
+// transparent group as it is and blend the rest by the general arithmetic.
 template <class V, int Method, unsigned Flags, bool Aligned>
 [[gnu::always_inline]] inline void blendExtremeGroupAt(std::uint8_t* dst, const SourceGroup<V>& s, unsigned top,
                                                        const std::uint8_t* clip, const SimdConstants<V>& k) {
   constexpr bool kOpaqueShortcut = Method == 0 && (Flags & (kFlagClipper | kFlagRate)) == 0;
-  if (top == 0) return;
   if constexpr (kOpaqueShortcut) {
-    if (top == V::kAlphaBits) return storeGroup<V, Aligned>(dst, opaqueOver<V>(s.whole, loadGroup<V, Aligned>(dst), k));
+    const typename V::Reg d = loadGroup<V, Aligned>(dst), opaque = V::srai32(s.whole, 31);
+    storeGroup<V, Aligned>(dst, V::or_(V::and_(opaque, opaqueOver<V>(s.whole, d, k)), V::andnot(opaque, d)));
+  } else {
+    if (top == 0) return;
+    blendGroupAt<V, Method, Flags, Aligned>(dst, s, clip, k);
   }
-  blendGroupAt<V, Method, Flags, Aligned>(dst, s, clip, k);
 }
 
 // One row of whole groups, two per step; Aligned selects aligned destination loads and stores. With source alpha

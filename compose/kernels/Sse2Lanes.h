@@ -72,6 +72,7 @@ struct Sse2 {
   static Reg srli16(Reg a, int n) { return _mm_srli_epi16(a, n); }
   static Reg slli16(Reg a, int n) { return _mm_slli_epi16(a, n); }
   static Reg srli32(Reg a, int n) { return _mm_srli_epi32(a, n); }
+  static Reg srai32(Reg a, int n) { return _mm_srai_epi32(a, n); }
   static Reg slli32(Reg a, int n) { return _mm_slli_epi32(a, n); }
   static Reg addsU8(Reg a, Reg b) { return _mm_adds_epu8(a, b); }
   static Reg subsU8(Reg a, Reg b) { return _mm_subs_epu8(a, b); }
