@@ -232,9 +232,11 @@ void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const T
   if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
   GroupWriter<V, Isa, Key, BlendFlags> writer(params);
   // Byte offsets of taps inside the surface fit 32 bits (for gathers that take 32-bit offsets).
-  const std::int64_t pitchBytes = source.pitch < 0 ? -std::int64_t{source.pitch} : std::int64_t{source.pitch};
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
   [[maybe_unused]] const bool smallOffsets =
-      pitchBytes * source.height + std::int64_t{4} * source.width < (std::int64_t{1} << 31);
+      source.pitch > -kLimit && source.pitch < kLimit &&
+      (source.pitch < 0 ? -source.pitch : source.pitch) * std::int64_t{source.height} + std::int64_t{4} * source.width <
+          kLimit;
   forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
              [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
                int start = first;  // the first pixel of the group being gathered
