@@ -29,6 +29,7 @@ class RatioTable : public benchmark::ConsoleReporter {
       } else if (const auto rate = run.counters.find("items_per_second"); rate != run.counters.end()) {
         figures_[run.benchmark_name()] = rate->second.value / 1e6;
       }
+      for (const auto& [name, counter] : run.counters) counters_[run.benchmark_name()][name] = counter.value;
     }
   }
 
@@ -55,9 +56,21 @@ class RatioTable : public benchmark::ConsoleReporter {
                 lowerIsBetter ? "<=" : ">=", target, met ? "ok" : "MISSED");
   }
 
+  // One line: a user counter of one benchmark (frames_per_second, say) against the least it should reach;
+  // nothing when the benchmark did not run.
+  void atLeast(const char* label, const std::string& benchmark, const std::string& counter, double target) const {
+    const auto run = counters_.find(benchmark);
+    if (run == counters_.end()) return;
+    const auto value = run->second.find(counter);
+    if (value == run->second.end()) return;
+    std::printf("  %-52s %9.1f %9s %7s  (>= %.0f) %s\n", label, value->second, "", "", target,
+                value->second >= target ? "ok" : "MISSED");
+  }
+
  private:
   Figure figure_;
   std::map<std::string, double> figures_;
+  std::map<std::string, std::map<std::string, double>> counters_;
 };
 
 }  // namespace tamblet::bench

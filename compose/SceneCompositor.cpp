@@ -235,7 +235,7 @@ bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const
   const bool simd = path != kernels::KernelPath::kScalar;
   for (const SpriteRecord* record : drawList_) {
     if (record->transformMode == 1) {
-      drawTransformed(*record, target, regions, whole, simd);
+      drawTransformed(*record, target, regions, whole, path);
     } else {
       drawNormal(*record, clippers, target, offset, regions, kernelTable, simd, pass);
     }
@@ -313,7 +313,7 @@ void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& 
 }
 
 void SceneCompositor::drawTransformed(const SpriteRecord& record, const Target& target,
-                                      std::span<const PixelRect> regions, bool whole, bool simd) {
+                                      std::span<const PixelRect> regions, bool whole, kernels::KernelPath path) {
   Target source;
   if (!usableSurface(record.surface.get(), source)) return;
   kernels::TransformQuad quad;
@@ -324,10 +324,11 @@ void SceneCompositor::drawTransformed(const SpriteRecord& record, const Target& 
   }
   kernels::BlendParams params;
   const bool modulated = blendParamsOf(record, params);
-  const unsigned key =
-      kernels::transformKey(quad, modulated, record.textureFilterType == 1, simd && source.surface != target.surface,
-                            record.blendRate, source.surface->HasAMap());
-  const kernels::TransformKernel kernel = kernels::transformKernel(key);
+  const unsigned key = kernels::transformKey(quad, modulated, record.textureFilterType == 1, record.blendRate,
+                                             source.surface->HasAMap());
+  // Reading the surface being written: the scalar kernel, so the bytes do not depend on the processor.
+  const kernels::TransformKernel kernel =
+      kernels::transformKernel(source.surface == target.surface ? kernels::KernelPath::kScalar : path, key);
   if (!kernel) return;
   // Both sizes fit: usableSurface took them from 32-bit answers.
   const kernels::PixelRows from{source.base, source.pitch, static_cast<int>(source.width),

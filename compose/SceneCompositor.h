@@ -87,7 +87,7 @@ class SceneCompositor {
                   std::span<const PixelRect> regions, const kernels::NormalKernelTable& kernelTable, bool simd,
                   Counters& counters) const;
   void drawTransformed(const SpriteRecord& record, const Target& target, std::span<const PixelRect> regions, bool whole,
-                       bool simd);
+                       kernels::KernelPath path);
 
   IGraph3* raster_ = nullptr;
   SpriteTableBlock* sprites_ = nullptr;

@@ -1,42 +1,11 @@
 // The AVX2 twins: eight pixels per 256-bit register. Compiled with -mavx2; used only when the processor has AVX2.
-#include <immintrin.h>
+#include "Avx2Lanes.h"
 
 #include "KernelTable.h"
 #include "SimdBlend.h"
 
 namespace tamblet::kernels {
 namespace {
-
-struct Avx2 {
-  using Reg = __m256i;
-  static constexpr int kPixels = 8;
-  static constexpr unsigned kAlphaBits = 0x88888888u;
-
-  static Reg load(const std::uint8_t* p) { return _mm256_load_si256(reinterpret_cast<const Reg*>(p)); }
-  static Reg loadu(const std::uint8_t* p) { return _mm256_loadu_si256(reinterpret_cast<const Reg*>(p)); }
-  static void store(std::uint8_t* p, Reg r) { _mm256_store_si256(reinterpret_cast<Reg*>(p), r); }
-  static void storeu(std::uint8_t* p, Reg r) { _mm256_storeu_si256(reinterpret_cast<Reg*>(p), r); }
-  static Reg set32(int v) { return _mm256_set1_epi32(v); }
-  static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
-  static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }
-  static Reg or_(Reg a, Reg b) { return _mm256_or_si256(a, b); }
-  static Reg add16(Reg a, Reg b) { return _mm256_add_epi16(a, b); }
-  static Reg sub16(Reg a, Reg b) { return _mm256_sub_epi16(a, b); }
-  static Reg mullo16(Reg a, Reg b) { return _mm256_mullo_epi16(a, b); }
-  static Reg mulhi16(Reg a, Reg b) { return _mm256_mulhi_epu16(a, b); }
-  static Reg mulhiSigned16(Reg a, Reg b) { return _mm256_mulhi_epi16(a, b); }
-  static Reg xor_(Reg a, Reg b) { return _mm256_xor_si256(a, b); }
-  static Reg min16(Reg a, Reg b) { return _mm256_min_epi16(a, b); }
-  static Reg srli16(Reg a, int n) { return _mm256_srli_epi16(a, n); }
-  static Reg slli16(Reg a, int n) { return _mm256_slli_epi16(a, n); }
-  static Reg srli32(Reg a, int n) { return _mm256_srli_epi32(a, n); }
-  static Reg slli32(Reg a, int n) { return _mm256_slli_epi32(a, n); }
-  static Reg addsU8(Reg a, Reg b) { return _mm256_adds_epu8(a, b); }
-  static Reg subsU8(Reg a, Reg b) { return _mm256_subs_epu8(a, b); }
-  static Reg sub8(Reg a, Reg b) { return _mm256_sub_epi8(a, b); }
-  static Reg cmpeq8(Reg a, Reg b) { return _mm256_cmpeq_epi8(a, b); }
-  static int movemask8(Reg a) { return _mm256_movemask_epi8(a); }
-};
 
 template <int Method, unsigned Flags>
 struct PickAvx2 {

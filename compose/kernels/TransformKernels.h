@@ -1,6 +1,7 @@
 // Transform-path kernels: map a sprite surface onto a quadrilateral given by four corners and blend it into the
-// destination with the normal method. 128 variants by seven key bits; the rasterisation rule is written down at the
-// top of TransformKernels.cpp. Rows of pixels in, rows out: nothing here knows about surfaces or sprites.
+// destination with the normal method. 64 variants by six key bits, one table per kernel path like the blend
+// kernels; the rasterisation rule is written down at the top of TransformGeometry.cpp. Rows of pixels in, rows out:
+// nothing here knows about surfaces or sprites.
 #pragma once
 
 #include <cstddef>
@@ -13,12 +14,11 @@ namespace tamblet::kernels {
 // Variant key bits.
 inline constexpr unsigned kTransformModulate = 1;      // multiply and add colour applied to every texel byte
 inline constexpr unsigned kTransformBilinear = 2;      // bilinear sampling, else nearest texel
-inline constexpr unsigned kTransformSimd = 4;          // the vectorised twin (shares the scalar code, see the .cpp)
-inline constexpr unsigned kTransformGeneral = 8;       // corners are not an axis-aligned rectangle
-inline constexpr unsigned kTransformPerspective = 16;  // corner depths differ: perspective-correct mapping
-inline constexpr unsigned kTransformRate = 32;         // blend rate folded into the coverage
-inline constexpr unsigned kTransformSourceAlpha = 64;  // source alpha folded into the coverage
-inline constexpr unsigned kTransformKeyCount = 128;
+inline constexpr unsigned kTransformGeneral = 4;       // corners are not an axis-aligned rectangle
+inline constexpr unsigned kTransformPerspective = 8;   // corner depths differ: perspective-correct mapping
+inline constexpr unsigned kTransformRate = 16;         // blend rate folded into the coverage
+inline constexpr unsigned kTransformSourceAlpha = 32;  // source alpha folded into the coverage
+inline constexpr unsigned kTransformKeyCount = 64;
 
 // Corners in the order top-left, top-right, bottom-left, bottom-right; (x, y) in destination pixels, (u, v) in
 // source pixels. Only the first three corners' (u, v) take part in the mapping.
@@ -45,10 +45,14 @@ using TransformKernel = void (*)(const PixelRows& destination, const PixelRows& 
 
 // The variant key for a quad: the geometry bits (general, perspective) come from the corners; the others are
 // passed in. The corner coordinates are converted to integers by saturating truncation (NaN gives 0).
-unsigned transformKey(const TransformQuad& quad, bool modulated, bool bilinear, bool simd, int rate, bool sourceAlpha);
+unsigned transformKey(const TransformQuad& quad, bool modulated, bool bilinear, int rate, bool sourceAlpha);
 
-// The kernel of a variant; null for a key above 127.
+// The kernel of a variant on the active kernel path (activeKernelPath), or on a given path whether or not it is
+// active (the caller makes sure the processor has it); null for a key of kTransformKeyCount or more. Every path
+// writes the same bytes, except where the source rows overlap the destination: there only the scalar path, which
+// reads and writes pixel by pixel, gives the reference's bytes.
 TransformKernel transformKernel(unsigned key);
+TransformKernel transformKernel(KernelPath path, unsigned key);
 
 // Truncation towards zero that saturates at the int range instead of being undefined; NaN gives 0.
 int saturatingTruncate(double value);

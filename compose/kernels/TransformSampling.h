@@ -1,116 +1,326 @@
-// SSE2 pieces of the transform kernels: the bilinear blend of four texels and the per-pixel blend of a sampled
-// texel into the destination. Both use exactly the integer arithmetic of the per-channel formulas (SSE2 is part of
-// the x86-64 baseline, so no processor check is needed).
+// The transform kernels written once: the scalar twin samples and blends one pixel at a time with the per-channel
+// formulas, the SIMD twin over the blend kernels' lane type V gathers the texels of kPixels covered pixels and
+// runs the bilinear blend and the normal path's blend (SimdBlend.h) on whole groups. Positions and taps are
+// computed per pixel in double precision by the same operations on every path (TransformGeometry.h), so every
+// path writes the same bytes.
+//
+// The bilinear blend per channel is ((p00 (256 - wu) + p01 wu) (256 - wv) + (p10 (256 - wu) + p11 wu) wv + 32768)
+// >> 16. The horizontal sums h0, h1 are at most 255 * 256 and fit 16 unsigned bits; the vertical products are
+// split into their high and low 16 bits (mulhi, mullo): the result is hi0 + hi1 + ((lo0 + lo1 + 32768) >> 16), and
+// that carry (0, 1 or 2) is ((((lo0 + lo1) >> 1) >> 14) + 1) >> 1, with (lo0 + lo1) >> 1 taken from the rounding
+// average minus the dropped low bit.
+//
+// Every template takes an instruction-set tag (see ScalarBlend.h).
 #pragma once
 
-#include <emmintrin.h>
-
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "compose/kernels/ScalarBlend.h"
+#include "compose/kernels/SimdBlend.h"
+#include "compose/kernels/TransformGeometry.h"
 
-namespace tamblet::kernels::transform {
+namespace tamblet::kernels {
 
-// Horizontal or vertical weights of a bilinear step w in 0..255: 256 - w in lanes 0-3, w in lanes 4-7.
-struct alignas(16) WeightLanes {
-  std::uint16_t lanes[8];
-};
+using TransformKernelTable = std::array<TransformKernel, kTransformKeyCount>;
 
-constexpr std::array<WeightLanes, 256> makeWeightTable() {
-  std::array<WeightLanes, 256> table{};
-  for (int w = 0; w < 256; ++w) {
-    for (int i = 0; i < 4; ++i) {
-      table[w].lanes[i] = static_cast<std::uint16_t>(256 - w);
-      table[w].lanes[i + 4] = static_cast<std::uint16_t>(w);
-    }
+// The table of each path (one per instruction-set file); transformKernel picks one.
+const TransformKernelTable& scalarTransformTable();
+const TransformKernelTable& sse2TransformTable();
+const TransformKernelTable& avx2TransformTable();
+
+namespace transform {
+
+// The normal-path flags that a variant's per-pixel blend uses.
+constexpr unsigned blendFlagsOf(unsigned key) {
+  return ((key & kTransformModulate) ? kFlagModulate : 0u) | ((key & kTransformRate) ? kFlagRate : 0u) |
+         ((key & kTransformSourceAlpha) ? kFlagSourceAlpha : 0u);
+}
+
+// Calls draw(line, runs, first, end) for every covered run of every row. The lambdas handed to these two are
+// marked always_inline: a call per pixel would cost more than the pixel.
+template <class Draw>
+[[gnu::always_inline]] inline void forEachRun(const PixelRows& destination, const QuadSetup& setup, bool general,
+                                              Draw&& draw) {
+  for (int row = setup.rowBegin; row < setup.rowEnd; ++row) {
+    const RowRuns runs = rowRuns(setup, row, destination.width, general);
+    std::uint8_t* line = destination.pixels + row * destination.pitch;
+    for (int r = 0; r < runs.count; ++r) draw(line, runs, runs.first[r], runs.end[r]);
   }
-  return table;
 }
 
-inline constexpr std::array<WeightLanes, 256> kWeightTable = makeWeightTable();
-
-[[gnu::always_inline]] inline __m128i weightsOf(int w) {
-  return _mm_load_si128(reinterpret_cast<const __m128i*>(kWeightTable[w].lanes));
-}
-
-// Two 4-byte texels side by side in the low eight bytes.
-[[gnu::always_inline]] inline __m128i loadPair(const std::uint8_t* first, const std::uint8_t* second) {
-  std::uint32_t a, b;
-  std::memcpy(&a, first, 4);
-  std::memcpy(&b, second, 4);
-  return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)));
-}
-
-// The bilinear blend of top = (p00, p01) and bottom = (p10, p11), eight bytes each, with steps wu, wv in 0..255:
-// per channel ((p00 (256 - wu) + p01 wu) (256 - wv) + (p10 (256 - wu) + p11 wu) wv + 32768) >> 16, returned in
-// 16-bit lanes 0-3. The horizontal sums are at most 255 * 256 and fit 16 unsigned bits; the vertical products
-// are formed in 32 bits from their low and high halves.
-[[gnu::always_inline]] inline __m128i bilinearWords(__m128i top, __m128i bottom, int wu, int wv) {
-  const __m128i zero = _mm_setzero_si128(), horizontal = weightsOf(wu), vertical = weightsOf(wv);
-  const __m128i topTerms = _mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), horizontal);
-  const __m128i bottomTerms = _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), horizontal);
-  // Lanes 0-3: the top row's four channels; lanes 4-7: the bottom row's.
-  const __m128i rows =
-      _mm_add_epi16(_mm_unpacklo_epi64(topTerms, bottomTerms), _mm_unpackhi_epi64(topTerms, bottomTerms));
-  const __m128i low = _mm_mullo_epi16(rows, vertical), high = _mm_mulhi_epu16(rows, vertical);
-  __m128i sum = _mm_add_epi32(_mm_unpacklo_epi16(low, high), _mm_unpackhi_epi16(low, high));
-  sum = _mm_srli_epi32(_mm_add_epi32(sum, _mm_set1_epi32(32768)), 16);
-  return _mm_packs_epi32(sum, sum);
-}
-
-// Writes sampled texels (channels in 16-bit lanes 0-3) through the normal path's method-0 pixel arithmetic for
-// the flags. Without blend flags that is a plain store. Without modulation the coverage blend
-// d + (((s - d) a) >> 8) runs in 16-bit lanes as the high half of ((s - d) 128) (2 a), the same floor division
-// by 256; a coverage of 0 in the alpha lane leaves d[3] unwritten as the scalar code does. Modulation takes the
-// scalar code.
-template <class Isa, unsigned BlendFlags>
-class TexelWriter {
- public:
-  explicit TexelWriter(const BlendParams& params)
-      : params_(params),
-        rate_(_mm_set1_epi16(static_cast<short>(params.rate))),
-        rate2_(_mm_and_si128(_mm_set1_epi16(static_cast<short>(2 * params.rate)), colourLanes())) {}
-
-  [[gnu::always_inline]] void put(std::uint8_t* pixel, __m128i words) const {
-    constexpr bool kAlpha = (BlendFlags & kFlagSourceAlpha) != 0, kRate = (BlendFlags & kFlagRate) != 0;
-    if constexpr (BlendFlags == 0) {
-      storeWords(pixel, words);
-    } else if constexpr ((BlendFlags & kFlagModulate) == 0 && (BlendFlags & kFlagClipper) == 0) {
-      __m128i coverage2 = rate2_;
-      if constexpr (kAlpha) {
-        __m128i alpha = _mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3));
-        if constexpr (kRate) alpha = _mm_srli_epi16(_mm_mullo_epi16(alpha, rate_), 8);
-        coverage2 = _mm_and_si128(_mm_slli_epi16(alpha, 1), colourLanes());
+// Calls sample(i, u, v) for pixels first..end-1 of a row in order, skipping (perspective) the pixels whose
+// interpolated 1 / w is not positive; skip(i) is called for those.
+template <bool Perspective, class Sample, class Skip>
+[[gnu::always_inline]] inline void forEachPosition(const QuadSetup& setup, const RowRuns& runs, int first, int end,
+                                                   Sample&& sample, Skip&& skip) {
+  for (int i = first; i < end; ++i) {
+    double u = runs.u + setup.u.dx * i, v = runs.v + setup.v.dx * i;
+    if constexpr (Perspective) {
+      const double w = runs.q + setup.q.dx * i;
+      if (!(w > 0.0)) {
+        skip(i);
+        continue;
       }
-      std::uint32_t destination;
-      std::memcpy(&destination, pixel, 4);
-      const __m128i d = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(destination)), _mm_setzero_si128());
-      const __m128i step = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(words, d), 7), coverage2);
-      storeWords(pixel, _mm_add_epi16(d, step));
-    } else {
-      const std::uint32_t texel = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
-      std::uint8_t bytes[4];
-      std::memcpy(bytes, &texel, 4);
-      blendPixel<Isa, 0, BlendFlags>(pixel, bytes, nullptr, params_);
+      u /= w, v /= w;
     }
+    sample(i, u, v);
   }
+}
 
-  [[gnu::always_inline]] void put(std::uint8_t* pixel, std::uint32_t texel) const {
-    put(pixel, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), _mm_setzero_si128()));
+// ---- the scalar twin ---------------------------------------------------------------------------------------------
+
+template <class Isa>
+[[gnu::always_inline]] inline void bilinearTexel(const BilinearTaps& taps, std::uint8_t texel[4]) {
+  for (int c = 0; c < 4; ++c) {
+    const int top = taps.p00[c] * (256 - taps.wu) + taps.p01[c] * taps.wu;
+    const int bottom = taps.p10[c] * (256 - taps.wu) + taps.p11[c] * taps.wu;
+    texel[c] = static_cast<std::uint8_t>((top * (256 - taps.wv) + bottom * taps.wv + 32768) >> 16);
+  }
+}
+
+template <class Isa, unsigned Key, unsigned BlendFlags>
+void drawQuadScalar(const PixelRows& destination, const PixelRows& source, const TransformQuad& quad,
+                    const BlendParams& params) {
+  constexpr bool kPerspective = (Key & kTransformPerspective) != 0;
+  QuadSetup setup;
+  if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
+  forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
+             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
+               const auto sample = [&](int i, double u, double v) __attribute__((always_inline)) {
+                 std::uint8_t texel[4];
+                 if constexpr ((Key & kTransformBilinear) != 0) {
+                   bilinearTexel<Isa>(bilinearTaps(source, u, v), texel);
+                 } else {
+                   std::memcpy(texel,
+                               source.pixels + nearestIndex(v, source.height) * source.pitch +
+                                   std::ptrdiff_t{4} * nearestIndex(u, source.width),
+                               4);
+                 }
+                 blendPixel<Isa, 0, BlendFlags>(line + std::ptrdiff_t{4} * i, texel, nullptr, params);
+               };
+               forEachPosition<kPerspective>(setup, runs, first, end, sample, [](int) __attribute__((always_inline)) {});
+             });
+}
+
+// ---- the SIMD twin -------------------------------------------------------------------------------------------------
+
+// The bilinear blend of one half (even: B, R; odd: G, A) of a group, weights (w, w) in each 32-bit lane.
+template <class V>
+[[gnu::always_inline]] inline typename V::Reg bilinearHalf(typename V::Reg p00, typename V::Reg p01,
+                                                           typename V::Reg p10, typename V::Reg p11,
+                                                           typename V::Reg wu, typename V::Reg wv,
+                                                           typename V::Reg restU, typename V::Reg restV,
+                                                           typename V::Reg one) {
+  using Reg = typename V::Reg;
+  const Reg top = V::add16(V::mullo16(p00, restU), V::mullo16(p01, wu));
+  const Reg bottom = V::add16(V::mullo16(p10, restU), V::mullo16(p11, wu));
+  const Reg lowTop = V::mullo16(top, restV), lowBottom = V::mullo16(bottom, wv);
+  const Reg half = V::sub16(V::avgU16(lowTop, lowBottom), V::and_(V::xor_(lowTop, lowBottom), one));
+  const Reg carry = V::srli16(V::add16(V::srli16(half, 14), one), 1);
+  return V::add16(V::add16(V::mulhi16(top, restV), V::mulhi16(bottom, wv)), carry);
+}
+
+// Gathered texels (or bilinear taps) of up to kPixels pixels, blended into the destination as one group.
+template <class V, class Isa, unsigned Key, unsigned BlendFlags>
+class GroupWriter {
+ public:
+  explicit GroupWriter(const BlendParams& params)
+      : k_(params), w256_(V::set32(256 | 256 << 16)), one_(V::set32(1 | 1 << 16)) {}
+
+  // Slot `count` holds the next pixel's texel (nearest) or taps (bilinear), the taps as a top and a bottom pair.
+  [[gnu::always_inline]] void putTexel(const std::uint8_t* texel) { std::memcpy(&top_[count_++], texel, 4); }
+  [[gnu::always_inline]] void putTaps(const BilinearTaps& taps) {
+    std::memcpy(&top_[2 * count_], taps.p00, 4), std::memcpy(&top_[2 * count_ + 1], taps.p01, 4);
+    std::memcpy(&bottom_[2 * count_], taps.p10, 4), std::memcpy(&bottom_[2 * count_ + 1], taps.p11, 4);
+    putWeights(taps.wu, taps.wv);
+  }
+  // Taps inside the surface: the pairs are neighbours in their rows.
+  [[gnu::always_inline]] void putPairs(const std::uint8_t* top, const std::uint8_t* bottom, int wu, int wv) {
+    std::memcpy(&top_[2 * count_], top, 8), std::memcpy(&bottom_[2 * count_], bottom, 8);
+    putWeights(wu, wv);
+  }
+  // A whole group of pixels whose taps lie inside the surface, blended into kPixels destination pixels from `to`:
+  // the pairs and weights go straight into registers (slots written in pieces and read whole would stall the
+  // loads). Nothing may be gathered in the slots.
+  [[gnu::always_inline]] void blendInside(std::uint8_t* to, const std::uint8_t* const* tops, std::ptrdiff_t pitch,
+                                          const int* wu, const int* wv) {
+    using Reg = typename V::Reg;
+    const std::uint8_t* bottoms[V::kPixels];
+    for (int j = 0; j < V::kPixels; ++j) bottoms[j] = tops[j] + pitch;
+    Reg p00, p01, p10, p11;
+    V::deinterleave32(V::loadPairs(tops), V::loadPairs(tops + V::kPixels / 2), p00, p01);
+    V::deinterleave32(V::loadPairs(bottoms), V::loadPairs(bottoms + V::kPixels / 2), p10, p11);
+    const Reg texels = bilinear(p00, p01, p10, p11, V::wordPairs(wu), V::wordPairs(wv));
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+  }
+  // The same from taps gathered by the lane type (V::kGathers).
+  template <class Taps>
+  [[gnu::always_inline]] void blendInside(std::uint8_t* to, const Taps& taps) {
+    using Reg = typename V::Reg;
+    Reg p00, p01, p10, p11;
+    V::deinterleave32(taps.top0, taps.top1, p00, p01);
+    V::deinterleave32(taps.bottom0, taps.bottom1, p10, p11);
+    const Reg texels = bilinear(p00, p01, p10, p11, taps.wu, taps.wv);
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+  }
+  bool full() const { return count_ == V::kPixels; }
+  bool empty() const { return count_ == 0; }
+
+  // Blends the gathered pixels into count consecutive destination pixels from `to`.
+  [[gnu::always_inline]] void flush(std::uint8_t* to) {
+    using Reg = typename V::Reg;
+    Reg texels;
+    if constexpr ((Key & kTransformBilinear) != 0) {
+      texels = bilinear();
+    } else {
+      texels = load(top_);
+    }
+    const SourceGroup<V> s = modulateGroup<V, BlendFlags>(texels, k_);
+    if (count_ == V::kPixels) {
+      V::storeu(to, blendGroup<V, 0, BlendFlags>(s, V::loadu(to), k_.zero, k_));
+    } else {
+      V::storePartial(to, blendGroup<V, 0, BlendFlags>(s, V::loadPartial(to, count_), k_.zero, k_), count_);
+    }
+    count_ = 0;
   }
 
  private:
-  static __m128i colourLanes() { return _mm_set_epi16(0, 0, 0, 0, 0, -1, -1, -1); }
-
-  [[gnu::always_inline]] static void storeWords(std::uint8_t* pixel, __m128i words) {
-    const std::uint32_t value = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
-    std::memcpy(pixel, &value, 4);
+  [[gnu::always_inline]] void putWeights(int wu, int wv) {
+    wu_[count_] = static_cast<std::uint32_t>(wu | wu << 16);
+    wv_[count_++] = static_cast<std::uint32_t>(wv | wv << 16);
   }
 
-  const BlendParams& params_;
-  __m128i rate_, rate2_;
+  static typename V::Reg load(const std::uint32_t* slots) {
+    return V::loadu(reinterpret_cast<const std::uint8_t*>(slots));
+  }
+
+  typename V::Reg bilinear() const {
+    typename V::Reg p00, p01, p10, p11;
+    V::deinterleave32(load(top_), load(top_ + V::kPixels), p00, p01);
+    V::deinterleave32(load(bottom_), load(bottom_ + V::kPixels), p10, p11);
+    return bilinear(p00, p01, p10, p11, load(wu_), load(wv_));
+  }
+
+  typename V::Reg bilinear(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10, typename V::Reg p11,
+                           typename V::Reg wu, typename V::Reg wv) const {
+    using Reg = typename V::Reg;
+    using Ops = SimdOps<V>;
+    const Reg restU = V::sub16(w256_, wu), restV = V::sub16(w256_, wv);
+    const Reg even = bilinearHalf<V>(Ops::even(p00, k_), Ops::even(p01, k_), Ops::even(p10, k_), Ops::even(p11, k_),
+                                     wu, wv, restU, restV, one_);
+    const Reg odd = bilinearHalf<V>(Ops::odd(p00), Ops::odd(p01), Ops::odd(p10), Ops::odd(p11), wu, wv, restU,
+                                    restV, one_);
+    return Ops::join(even, odd);
+  }
+
+  SimdConstants<V> k_;
+  typename V::Reg w256_, one_;
+  int count_ = 0;
+  // Unused slots keep what they last held: their lanes are computed and dropped.
+  std::uint32_t top_[2 * V::kPixels]{}, bottom_[2 * V::kPixels]{}, wu_[V::kPixels]{}, wv_[V::kPixels]{};
 };
 
-}  // namespace tamblet::kernels::transform
+template <class V, class Isa, unsigned Key, unsigned BlendFlags>
+void drawQuadSimd(const PixelRows& destination, const PixelRows& source, const TransformQuad& quad,
+                  const BlendParams& params) {
+  constexpr bool kPerspective = (Key & kTransformPerspective) != 0;
+  QuadSetup setup;
+  if (!setUpQuad(destination, source, quad, kPerspective, setup)) return;
+  GroupWriter<V, Isa, Key, BlendFlags> writer(params);
+  // Byte offsets of taps inside the surface fit 32 bits (for gathers that take 32-bit offsets).
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+  [[maybe_unused]] const bool smallOffsets =
+      source.pitch > -kLimit && source.pitch < kLimit &&
+      (source.pitch < 0 ? -source.pitch : source.pitch) * std::int64_t{source.height} + std::int64_t{4} * source.width <
+          kLimit;
+  forEachRun(destination, setup, (Key & kTransformGeneral) != 0,
+             [&](std::uint8_t* line, const RowRuns& runs, int first, int end) __attribute__((always_inline)) {
+               int start = first;  // the first pixel of the group being gathered
+               const auto sample = [&](int i, double u, double v) __attribute__((always_inline)) {
+                 if (writer.empty()) start = i;
+                 if constexpr ((Key & kTransformBilinear) != 0) {
+                   writer.putTaps(bilinearTaps(source, u, v));
+                 } else {
+                   writer.putTexel(source.pixels + nearestIndex(v, source.height) * source.pitch +
+                                   std::ptrdiff_t{4} * nearestIndex(u, source.width));
+                 }
+                 if (writer.full()) writer.flush(line + std::ptrdiff_t{4} * start);
+               };
+               // A skipped pixel ends the group: the pixels gathered so far are consecutive.
+               const auto skip = [&](int) __attribute__((always_inline)) {
+                 if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
+               };
+               if constexpr ((Key & kTransformBilinear) != 0 && !kPerspective) {
+                 // Pixels whose taps need clamping sit at the ends of the run (near the surface's edges).
+                 int lo, hi;
+                 unclampedSpan(source, setup, runs, first, end, lo, hi);
+                 if (lo < hi) {
+                   forEachPosition<false>(setup, runs, first, lo, sample, skip);
+                   if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
+                   if constexpr (V::kGathers) {
+                     if (smallOffsets) {
+                       for (; lo + V::kPixels <= hi; lo += V::kPixels) {
+                         writer.blendInside(line + std::ptrdiff_t{4} * lo,
+                                            V::insideTaps(source.pixels, source.pitch, runs.u, setup.u.dx, runs.v,
+                                                          setup.v.dx, lo));
+                       }
+                     }
+                   }
+                   for (; lo + V::kPixels <= hi; lo += V::kPixels) {
+                     const std::uint8_t* tops[V::kPixels];
+                     int wu[V::kPixels], wv[V::kPixels];
+                     for (int j = 0; j < V::kPixels; ++j) {
+                       const int i = lo + j;
+                       const int fu = static_cast<int>((runs.u + setup.u.dx * i - 0.5) * 256.0 + 0.5);
+                       const int fv = static_cast<int>((runs.v + setup.v.dx * i - 0.5) * 256.0 + 0.5);
+                       tops[j] = source.pixels + std::ptrdiff_t{fv >> 8} * source.pitch + 4 * (fu >> 8);
+                       wu[j] = fu & 255, wv[j] = fv & 255;
+                     }
+                     writer.blendInside(line + std::ptrdiff_t{4} * lo, tops, source.pitch, wu, wv);
+                   }
+                   for (int i = lo; i < hi; ++i) {
+                     if (writer.empty()) start = i;
+                     const int fu = static_cast<int>((runs.u + setup.u.dx * i - 0.5) * 256.0 + 0.5);
+                     const int fv = static_cast<int>((runs.v + setup.v.dx * i - 0.5) * 256.0 + 0.5);
+                     const std::uint8_t* top = source.pixels + std::ptrdiff_t{fv >> 8} * source.pitch + 4 * (fu >> 8);
+                     writer.putPairs(top, top + source.pitch, fu & 255, fv & 255);
+                     if (writer.full()) writer.flush(line + std::ptrdiff_t{4} * start);
+                   }
+                   first = hi;
+                 }
+               }
+               forEachPosition<kPerspective>(setup, runs, first, end, sample, skip);
+               if (!writer.empty()) writer.flush(line + std::ptrdiff_t{4} * start);
+             });
+}
+
+// ---- the tables ------------------------------------------------------------------------------------------------
+
+// A rate of 255 is not folded in, as in the normal path (decided once per draw, not per pixel).
+template <template <unsigned, unsigned> class Draw, unsigned Key>
+void transformKernelOf(const PixelRows& destination, const PixelRows& source, const TransformQuad& quad,
+                       const BlendParams& params) {
+  constexpr unsigned kFlags = blendFlagsOf(Key);
+  if constexpr ((kFlags & kFlagRate) != 0) {
+    if (params.rate == 255) return Draw<Key, kFlags & ~kFlagRate>::draw(destination, source, quad, params);
+  }
+  Draw<Key, kFlags>::draw(destination, source, quad, params);
+}
+
+template <template <unsigned, unsigned> class Draw, std::size_t... Keys>
+constexpr TransformKernelTable expandTransformTable(std::index_sequence<Keys...>) {
+  return {&transformKernelOf<Draw, static_cast<unsigned>(Keys)>...};
+}
+
+// The table of Draw<key, blend flags>::draw over every key.
+template <template <unsigned, unsigned> class Draw>
+constexpr TransformKernelTable expandTransformTable() {
+  return expandTransformTable<Draw>(std::make_index_sequence<kTransformKeyCount>{});
+}
+
+}  // namespace transform
+}  // namespace tamblet::kernels

@@ -91,18 +91,21 @@ k::TransformQuad quadFor(unsigned key, std::mt19937& random) {
   return quad;
 }
 
-std::uint32_t transformTableCrc() {
+// Two seeded cases per variant, 128 in all: case c draws the variant of its bits 0-1 and 3-6 (bit 2 picks the
+// second seed), in the order of c.
+std::uint32_t transformTableCrc(k::KernelPath path) {
   constexpr int kWidth = 48, kHeight = 40, kSourceWidth = 20, kSourceHeight = 16;
   Checksum crc;
-  for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
-    std::mt19937 random(1000 + key);
+  for (unsigned c = 0; c < 2 * k::kTransformKeyCount; ++c) {
+    const unsigned key = (c & 3u) | (c >> 3) << 2;
+    std::mt19937 random(1000 + c);
     for (int round = 0; round < 3; ++round) {
       const std::ptrdiff_t pitch = 4 * kWidth + 8, sourcePitch = 4 * kSourceWidth + 4;
       std::vector<std::uint8_t> dst = randomBytes(random, static_cast<std::size_t>(pitch) * kHeight);
       std::vector<std::uint8_t> src = randomBytes(random, static_cast<std::size_t>(sourcePitch) * kSourceHeight);
       const k::TransformQuad quad = quadFor(key, random);
       const k::BlendParams params = randomParams(random);
-      k::transformKernel(key)({dst.data(), pitch, kWidth, kHeight},
+      k::transformKernel(path, key)({dst.data(), pitch, kWidth, kHeight},
                               {src.data(), sourcePitch, kSourceWidth, kSourceHeight}, quad, params);
       crc.add(dst.data(), dst.size());
     }
@@ -125,7 +128,8 @@ class KernelGolden : public ::testing::TestWithParam<k::KernelPath> {
 TEST_P(KernelGolden, EveryKernelOfEachTableGivesTheStoredBytes) {
   EXPECT_EQ(normalTableCrc(GetParam()), kNormalTableCrc)
       << std::hex << "blend table CRC 0x" << normalTableCrc(GetParam());
-  EXPECT_EQ(transformTableCrc(), kTransformTableCrc) << std::hex << "transform table CRC 0x" << transformTableCrc();
+  EXPECT_EQ(transformTableCrc(GetParam()), kTransformTableCrc)
+      << std::hex << "transform table CRC 0x" << transformTableCrc(GetParam());
 }
 
 std::string pathName(const ::testing::TestParamInfo<k::KernelPath>& path) {

@@ -45,8 +45,9 @@ TransformQuad quadOf(const float corners[4][2], const float texels[3][2], float 
   return quad;
 }
 
-void draw(unsigned key, Canvas& destination, Source& source, const TransformQuad& quad, const k::BlendParams& params) {
-  k::TransformKernel kernel = k::transformKernel(key);
+void draw(k::KernelPath path, unsigned key, Canvas& destination, Source& source, const TransformQuad& quad,
+          const k::BlendParams& params) {
+  k::TransformKernel kernel = k::transformKernel(path, key);
   ASSERT_NE(kernel, nullptr);
   const k::PixelRows to = destination.rows(), from = source.rows();
   kernel(to, from, quad, params);
@@ -166,17 +167,23 @@ void draw(unsigned key, const k::PixelRows& d, const k::PixelRows& s, const Tran
 }
 }  // namespace reference
 
-// Every variant (SIMD twins included) gives the reference's bytes, guard frame included, over seeded random quads
+// Every variant on every path gives the reference's bytes, guard frame included, over seeded random quads
 // (inside the surface, around it, whole texels, axis-aligned, corners on half pixels so that edges pass through
 // pixel centres, equal depths) and a table of hostile ones (non-finite or collinear corners, a non-finite texel,
 // depths of 0 or below, huge but finite sides), for which the reference draws nothing or stays in the surface.
 TEST(TransformKernels, EveryVariantMatchesThePerPixelReference) {
-  const auto check = [](Source& source, const TransformQuad& quad, const k::BlendParams& params, int trial) {
+  std::vector<k::KernelPath> paths;
+  for (k::KernelPath path : {k::KernelPath::kScalar, k::KernelPath::kSse2, k::KernelPath::kAvx2})
+    if (k::kernelPathSupported(path)) paths.push_back(path);
+  const auto check = [&](Source& source, const TransformQuad& quad, const k::BlendParams& params, int trial) {
     for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
-      Canvas fast(40, 32, trial), slow(40, 32, trial);
-      draw(key, fast, source, quad, params);
+      Canvas slow(40, 32, trial);
       reference::draw(key, slow.rows(), source.rows(), quad, params);
-      ASSERT_EQ(fast.pixels, slow.pixels) << "trial " << trial << " key " << key;
+      for (k::KernelPath path : paths) {
+        Canvas fast(40, 32, trial);
+        draw(path, key, fast, source, quad, params);
+        ASSERT_EQ(fast.pixels, slow.pixels) << "trial " << trial << " key " << key << " " << k::kernelPathName(path);
+      }
     }
   };
   std::mt19937 random(77);
@@ -233,6 +240,60 @@ TEST(TransformKernels, EveryVariantMatchesThePerPixelReference) {
   }
 }
 
+// Rows stored bottom-up (negative pitches) on either side, magnified and reduced quads whose runs are long enough
+// for whole groups of pixels inside the surface (the gathered taps) and short enough for partial ones: every path
+// gives the reference's bytes.
+TEST(TransformKernels, BottomUpRowsAndWholeGroupsMatchTheReferenceOnEveryPath) {
+  struct Case {
+    int sourceWidth, sourceHeight;
+    bool sourceUp, destinationUp;
+    float scale;  // quad side over surface side
+  };
+  constexpr Case kCases[] = {{24, 20, true, false, 1.6f}, {24, 20, false, true, 0.7f}, {33, 17, true, true, 1.1f},
+                             {7, 40, true, false, 5.0f},  {40, 3, false, true, 0.9f}};
+  int trial = 2000;
+  for (const Case& c : kCases) {
+    Source source(c.sourceWidth, c.sourceHeight, trial, 0);
+    k::PixelRows from = source.rows();
+    if (c.sourceUp) from.pixels += (from.height - 1) * from.pitch, from.pitch = -from.pitch;
+    const float w = c.scale * c.sourceWidth, h = c.scale * c.sourceHeight;
+    const float corners[4][2] = {{3.5f, 2.25f}, {3.5f + w, 4.0f}, {1.0f, 2.25f + h}, {1.0f + w, 4.0f + h}};
+    const float texels[3][2] = {{0, 0}, {float(c.sourceWidth), 0}, {0, float(c.sourceHeight)}};
+    const TransformQuad quad = quadOf(corners, texels);
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      if (key & k::kTransformPerspective) continue;  // equal depths: the affine variants' geometry
+      Canvas slow(72, 64, trial);
+      k::PixelRows expected = slow.rows();
+      if (c.destinationUp) expected.pixels += (expected.height - 1) * expected.pitch, expected.pitch = -expected.pitch;
+      reference::draw(key, expected, from, quad, someParams(170));
+      for (k::KernelPath path : {k::KernelPath::kScalar, k::KernelPath::kSse2, k::KernelPath::kAvx2}) {
+        if (!k::kernelPathSupported(path)) continue;
+        Canvas fast(72, 64, trial);
+        k::PixelRows to = fast.rows();
+        if (c.destinationUp) to.pixels += (to.height - 1) * to.pitch, to.pitch = -to.pitch;
+        k::transformKernel(path, key)(to, from, quad, someParams(170));
+        ASSERT_EQ(fast.pixels, slow.pixels) << "trial " << trial << " key " << key << " " << k::kernelPathName(path);
+      }
+    }
+    ++trial;
+  }
+}
+
+// The transform table follows the active kernel path, as the blend table does.
+TEST(TransformKernels, TheActivePathPicksTheTable) {
+  const k::KernelPath initial = k::activeKernelPath();
+  for (k::KernelPath path : {k::KernelPath::kScalar, k::KernelPath::kSse2, k::KernelPath::kAvx2}) {
+    if (!k::forceKernelPath(path)) continue;
+    for (unsigned key = 0; key < k::kTransformKeyCount; ++key) {
+      EXPECT_EQ(k::transformKernel(key), k::transformKernel(path, key)) << k::kernelPathName(path) << " key " << key;
+    }
+    if (path != k::KernelPath::kScalar) {
+      EXPECT_NE(k::transformKernel(0), k::transformKernel(k::KernelPath::kScalar, 0));
+    }
+  }
+  k::forceKernelPath(initial);
+}
+
 TEST(TransformKernels, VariantKeyFollowsTheCorners) {
   for (const auto& [value, expected] :
        {std::pair{std::nan(""), 0}, {1e10, INT_MAX}, {-1e10, INT_MIN}, {-1.7, -1}, {2147483647.5, INT_MAX}})
@@ -241,18 +302,19 @@ TEST(TransformKernels, VariantKeyFollowsTheCorners) {
   const float corners[4][2] = {{10.2f, 3.9f}, {20.1f, 3.0f}, {10.9f, 8.5f}, {20.8f, 8.0f}};
   const float texels[3][2] = {{0, 0}, {4, 0}, {0, 4}};
   TransformQuad quad = quadOf(corners, texels);
-  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), 0u);  // truncated corners line up
-  EXPECT_EQ(k::transformKey(quad, true, true, true, 1, true), 1u | 2u | 4u | 32u | 64u);
+  EXPECT_EQ(k::transformKey(quad, false, false, 0, false), 0u);  // truncated corners line up
+  EXPECT_EQ(k::transformKey(quad, true, true, 1, true), 1u | 2u | 16u | 32u);
   quad.corners[3].y = 9.0f;
-  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformGeneral);
+  EXPECT_EQ(k::transformKey(quad, false, false, 0, false), k::kTransformGeneral);
   quad.corners[3].y = 8.0f;
   quad.corners[2].z = 0.0001f;  // a difference of 0.0001 counts
-  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformPerspective);
+  EXPECT_EQ(k::transformKey(quad, false, false, 0, false), k::kTransformPerspective);
   quad.corners[2].z = 0.00009f;
-  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), 0u);
+  EXPECT_EQ(k::transformKey(quad, false, false, 0, false), 0u);
   quad.corners[0].x = std::numeric_limits<float>::quiet_NaN();  // saturating conversion: 0 against 10
-  EXPECT_EQ(k::transformKey(quad, false, false, false, 0, false), k::kTransformGeneral);
+  EXPECT_EQ(k::transformKey(quad, false, false, 0, false), k::kTransformGeneral);
   EXPECT_EQ(k::transformKernel(k::kTransformKeyCount), nullptr);
+  EXPECT_EQ(k::transformKernel(k::KernelPath::kAvx2, k::kTransformKeyCount), nullptr);
 }
 
 }  // namespace
