@@ -91,6 +91,12 @@ inline std::int32_t floorToInt(float t) {
   return static_cast<float>(i) > t ? i - 1 : i;
 }
 
+// A fraction in 1/256 steps, truncated, kept in 0..255 (NaN gives 0).
+inline std::uint32_t fraction256(float f) {
+  const float scaled = f * 256.0f;
+  return scaled > 0.0f ? static_cast<std::uint32_t>(scaled < 255.0f ? scaled : 255.0f) : 0u;
+}
+
 // The blend factor `kind` for source word s over destination word d, one byte per channel.
 inline std::uint32_t factorWord(DWORD kind, std::uint32_t s, std::uint32_t d, std::uint32_t constant) {
   switch (kind) {
@@ -399,8 +405,7 @@ void D3DPixelPath::sample(const Stage& stage, const Span& span, std::uint32_t* o
   for (std::int32_t i = 0; i < n; ++i) {
     const float tu = uAt(i) * w - 0.5f, tv = vAt(i) * h - 0.5f;
     const std::int32_t x0 = floorToInt(tu), y0 = floorToInt(tv);
-    const auto fu = static_cast<std::uint32_t>(std::clamp((tu - static_cast<float>(x0)) * 256.0f, 0.0f, 255.0f));
-    const auto fv = static_cast<std::uint32_t>(std::clamp((tv - static_cast<float>(y0)) * 256.0f, 0.0f, 255.0f));
+    const std::uint32_t fu = fraction256(tu - static_cast<float>(x0)), fv = fraction256(tv - static_cast<float>(y0));
     const std::int32_t xa = address(x0, texture.width, sampler.addressU);
     const std::int32_t xb = address(x0 + 1, texture.width, sampler.addressU);
     const std::uint32_t* rowA = texture.row(address(y0, texture.height, sampler.addressV));
