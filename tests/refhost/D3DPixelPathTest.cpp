@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/refhost/DeviceFixture.h"
+#include "tests/refhost/HostFixture.h"
 
 namespace refhost::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/refhost/DeviceFixture.h"
+#include "tests/refhost/HostFixture.h"
 #include "tests/support/Checksum.h"
 
 namespace refhost::testing {

@@ -10,7 +10,6 @@
 
 #include "refhost/MainSurface.h"
 #include "tests/refhost/HostFixture.h"
-#include "tests/refhost/DeviceFixture.h"
 
 namespace refhost::testing {
 namespace {
