@@ -73,14 +73,20 @@ INSTANTIATE_TEST_SUITE_P(
                       TextureCase{16, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
                       TextureCase{16, 16, 1, 0, D3DFMT_A8R8G8B8, 7, D3DERR_INVALIDCALL}));
 
-// Rows written through the pitch are the rows drawn: a 3 × 2 texture point-sampled 1:1.
+// Rows written through the pitch are the rows drawn: a 7 × 2 texture point-sampled 1:1 from x = 1
+// (one group of four neighbouring texels and a tail), and clamped at the right edge.
 TEST_F(DeviceFixture, LockedRowsAreTheSampledRows) {
-  device().SetTexture(0, texture(3, 2, {1, 2, 3, 4, 5, 6}));
+  std::vector<std::uint32_t> texels(14);
+  for (std::uint32_t i = 0; i < 14; ++i) texels[i] = 0xFF000000u | (i + 1);
+  device().SetTexture(0, texture(7, 2, texels));
   device().SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  ASSERT_EQ(draw(quad(-0.5f, -0.5f, 2.5f, 1.5f)), D3D_OK);
-  EXPECT_EQ(coverage(), (std::vector<std::string>{"###.....", "###.....", "........", "........", "........", "........",
-                                                  "........", "........"}));
-  for (std::uint32_t i = 0; i < 6; ++i) EXPECT_EQ(pixel(static_cast<int>(i % 3), static_cast<int>(i / 3)), i + 1);
+  for (DWORD state : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV}) device().SetSamplerState(0, state, D3DTADDRESS_CLAMP);
+  ASSERT_EQ(draw(quad(0.5f, -0.5f, 7.5f, 1.5f)), D3D_OK);
+  ASSERT_EQ(draw(quad(0.5f, 1.5f, 7.5f, 2.5f, 0xFFFFFFFFu, 4.0f / 7, 0.75f, 11.0f / 7, 0.75f)), D3D_OK);
+  for (std::uint32_t i = 0; i < 14; ++i) EXPECT_EQ(pixel(static_cast<int>(1 + i % 7), static_cast<int>(i / 7)), texels[i]) << i;
+  const std::vector<std::uint32_t> shifted = {12, 13, 14, 14, 14, 14, 14};
+  for (int x = 0; x < 7; ++x) EXPECT_EQ(pixel(1 + x, 2), 0xFF000000u | shifted[static_cast<std::size_t>(x)]) << x;
+  EXPECT_EQ(pixel(0, 0), 0u);
 }
 
 TEST_F(DeviceFixture, VertexBufferLocksDiscardAndBounds) {
