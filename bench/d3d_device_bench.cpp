@@ -53,17 +53,20 @@ class DemoFrame {
  public:
   DemoFrame() : device_(new refhost::ReferenceDevice(kWidth, kHeight)) {
     std::mt19937 random(14);
-    std::vector<Spec> specs = {{2048, 1024, 0, 0, 0, false, 255, 0, false},   // background
-                               {2048, 1024, 0, 0, 0, true, 70, 0, false},    // clouds
-                               {512, 1024, 440, 40, 0, true, 255, 0, false},  // character
+    std::vector<Spec> specs = {{2048, 1024, 0, 0, 0, false, 255, 0, false},     // background
+                               {2048, 1024, 0, 0, 0, true, 70, 0, false},       // clouds
+                               {512, 1024, 440, 40, 0, true, 255, 0, false},    // character
                                {2048, 256, 40, 480, 0, false, 235, 0, false}};  // message window
     for (int i = 0; i < 8; ++i)
-      specs.push_back({128, 128, 100.0f + 140 * i, 60, 2 + i % 2, i % 4 != 0, i % 3 ? 255u : 200u, i % 2 ? 0x00302010u : 0, false});
+      specs.push_back(
+          {128, 128, 100.0f + 140 * i, 60, 2 + i % 2, i % 4 != 0, i % 3 ? 255u : 200u, i % 2 ? 0x00302010u : 0, false});
     specs.push_back({256, 256, 900, 300, 0, true, 255, 0, true});
     for (int i = 0; i < 12; ++i)
-      specs.push_back({64, 64, static_cast<float>(random() % 1200), static_cast<float>(random() % 400), 1, true, 255, 0, false});
+      specs.push_back(
+          {64, 64, static_cast<float>(random() % 1200), static_cast<float>(random() % 400), 1, true, 255, 0, false});
     for (int i = 0; i < 240; ++i)
-      specs.push_back({32, 32, 60.0f + 30 * (i % 40), 500.0f + 36 * static_cast<float>(i / 40), 0, true, 255, 0, false});
+      specs.push_back(
+          {32, 32, 60.0f + 30 * (i % 40), 500.0f + 36 * static_cast<float>(i / 40), 0, true, 255, 0, false});
     std::vector<Vertex> vertices;
     for (const Spec& spec : specs) {
       IDirect3DTexture9* texture = makeTexture(spec.w, spec.h, random, spec.alpha);
@@ -76,7 +79,8 @@ class DemoFrame {
       sprites_.push_back({texture, spec.method, spec.alpha, spec.rate == 255, spec.transformed, spec.add});
     }
     white_ = makeTexture(32, 32, random, false, 0xFFFFFFFFu);
-    device_->CreateVertexBuffer(static_cast<UINT>(vertices.size() * sizeof(Vertex)), 0x208, 0x144, D3DPOOL_DEFAULT, &buffer_, nullptr);
+    device_->CreateVertexBuffer(static_cast<UINT>(vertices.size() * sizeof(Vertex)), 0x208, 0x144, D3DPOOL_DEFAULT,
+                                &buffer_, nullptr);
     void* data = nullptr;
     buffer_->Lock(0, 0, &data, D3DLOCK_DISCARD);
     std::memcpy(data, vertices.data(), vertices.size() * sizeof(Vertex));
@@ -139,7 +143,8 @@ class DemoFrame {
     D3DLOCKED_RECT locked{};
     texture->LockRect(0, &locked, nullptr, 0);
     for (UINT y = 0; y < height; ++y) {
-      auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) + y * static_cast<UINT>(locked.Pitch));
+      auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
+                                                   y * static_cast<UINT>(locked.Pitch));
       for (UINT x = 0; x < width; ++x) {
         const std::uint32_t a = alpha ? ((x + y) % 5 == 0 ? 0 : 0x80 + (x * y) % 128) : 0xFF;
         row[x] = fill ? fill : (a << 24 | (random() & 0xFFFFFFu));
@@ -149,8 +154,8 @@ class DemoFrame {
     return texture;
   }
 
-  static void addQuad(std::vector<Vertex>& out, float x, float y, float w, float h, std::uint32_t diffuse, float u, float v,
-                      bool tilted) {
+  static void addQuad(std::vector<Vertex>& out, float x, float y, float w, float h, std::uint32_t diffuse, float u,
+                      float v, bool tilted) {
     const float lean = tilted ? 12.0f : 0.0f;
     out.push_back({x - 0.5f + lean, y - 0.5f, 0.5f, 1, diffuse, 0, 0});
     out.push_back({x + w - 0.5f, y - 0.5f + lean, 0.5f, tilted ? 0.8f : 1.0f, diffuse, u, 0});
@@ -184,14 +189,20 @@ class DemoFrame {
     const bool plain = !s.alpha && s.opaque;
     if (s.method <= 1) {
       const DWORD destination = s.method == 0 ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE;
-      if (s.alpha) blend(1, D3DBLEND_SRCALPHA, destination), alpha(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-      else if (!s.opaque) blend(1, D3DBLEND_SRCALPHA, destination), alpha(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE);
-      else if (s.method == 0) blend(0, D3DBLEND_ONE, D3DBLEND_ZERO), alpha(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT);
-      else blend(1, D3DBLEND_ONE, D3DBLEND_ONE), alpha(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT);
+      if (s.alpha)
+        blend(1, D3DBLEND_SRCALPHA, destination), alpha(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+      else if (!s.opaque)
+        blend(1, D3DBLEND_SRCALPHA, destination), alpha(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+      else if (s.method == 0)
+        blend(0, D3DBLEND_ONE, D3DBLEND_ZERO), alpha(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT);
+      else
+        blend(1, D3DBLEND_ONE, D3DBLEND_ONE), alpha(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT);
       return;
     }
-    if (s.method == 2) blend(1, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR);
-    else blend(1, D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE);
+    if (s.method == 2)
+      blend(1, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR);
+    else
+      blend(1, D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE);
     if (plain) return;
     alpha(D3DTOP_MODULATE, D3DTA_DIFFUSE, D3DTA_TEXTURE);
     if (s.method == 2) {
@@ -253,7 +264,8 @@ int main(int argc, char** argv) {
   tamblet::bench::RatioTable table(tamblet::bench::RatioTable::Figure::kMicroseconds);
   benchmark::RunSpecifiedBenchmarks(&table);
   std::printf("\nTargets (us, us, ratio, target):\n");
-  table.ratio("demo frame on the reference device / 1/60 s", "BM_DemoFrame/min_time:2.000/manual_time", "BM_Budget60Fps/iterations:10/manual_time", 1.0);
+  table.ratio("demo frame on the reference device / 1/60 s", "BM_DemoFrame/min_time:2.000/manual_time",
+              "BM_Budget60Fps/iterations:10/manual_time", 1.0);
   benchmark::Shutdown();
   return 0;
 }

@@ -15,22 +15,36 @@ namespace {
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
 
-inline std::uint32_t div255(std::uint32_t x) { return (x + 127) / 255; }
-inline std::uint32_t byteAt(std::uint32_t word, int channel) { return (word >> (8 * channel)) & 0xFF; }
-inline std::uint32_t replicate(std::uint32_t byte) { return byte * 0x01010101u; }
+inline std::uint32_t div255(std::uint32_t x) {
+  return (x + 127) / 255;
+}
+inline std::uint32_t byteAt(std::uint32_t word, int channel) {
+  return (word >> (8 * channel)) & 0xFF;
+}
+inline std::uint32_t replicate(std::uint32_t byte) {
+  return byte * 0x01010101u;
+}
 
 // The result of stage operation `op` on one channel pair, with `alpha` the blend weight of the
 // BLEND…ALPHA operations.
 inline std::uint32_t stageOp(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t alpha) {
   switch (op) {
-    case D3DTOP_SELECTARG1: return a;
-    case D3DTOP_SELECTARG2: return b;
-    case D3DTOP_MODULATE: return div255(a * b);
-    case D3DTOP_MODULATE2X: return std::min<std::uint32_t>(255, 2 * div255(a * b));
-    case D3DTOP_MODULATE4X: return std::min<std::uint32_t>(255, 4 * div255(a * b));
-    case D3DTOP_ADD: return std::min<std::uint32_t>(255, a + b);
-    case D3DTOP_SUBTRACT: return a > b ? a - b : 0;
-    default: return div255(a * alpha + b * (255 - alpha));  // the BLEND…ALPHA family
+    case D3DTOP_SELECTARG1:
+      return a;
+    case D3DTOP_SELECTARG2:
+      return b;
+    case D3DTOP_MODULATE:
+      return div255(a * b);
+    case D3DTOP_MODULATE2X:
+      return std::min<std::uint32_t>(255, 2 * div255(a * b));
+    case D3DTOP_MODULATE4X:
+      return std::min<std::uint32_t>(255, 4 * div255(a * b));
+    case D3DTOP_ADD:
+      return std::min<std::uint32_t>(255, a + b);
+    case D3DTOP_SUBTRACT:
+      return a > b ? a - b : 0;
+    default:
+      return div255(a * alpha + b * (255 - alpha));  // the BLEND…ALPHA family
   }
 }
 
@@ -43,9 +57,17 @@ inline std::uint32_t wordOp(DWORD op, std::uint32_t x, std::uint32_t y, std::uin
 
 bool supportedOp(DWORD op) {
   switch (op) {
-    case D3DTOP_SELECTARG1: case D3DTOP_SELECTARG2: case D3DTOP_MODULATE: case D3DTOP_MODULATE2X:
-    case D3DTOP_MODULATE4X: case D3DTOP_ADD: case D3DTOP_SUBTRACT: case D3DTOP_BLENDDIFFUSEALPHA:
-    case D3DTOP_BLENDTEXTUREALPHA: case D3DTOP_BLENDFACTORALPHA: case D3DTOP_BLENDCURRENTALPHA:
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_SELECTARG2:
+    case D3DTOP_MODULATE:
+    case D3DTOP_MODULATE2X:
+    case D3DTOP_MODULATE4X:
+    case D3DTOP_ADD:
+    case D3DTOP_SUBTRACT:
+    case D3DTOP_BLENDDIFFUSEALPHA:
+    case D3DTOP_BLENDTEXTUREALPHA:
+    case D3DTOP_BLENDFACTORALPHA:
+    case D3DTOP_BLENDCURRENTALPHA:
       return true;
     default:
       return false;
@@ -58,19 +80,31 @@ bool supportedArg(DWORD arg) {
   return base == D3DTA_DIFFUSE || base == D3DTA_CURRENT || base == D3DTA_TEXTURE || base == D3DTA_TFACTOR;
 }
 
-bool usesArg1(DWORD op) { return op != D3DTOP_SELECTARG2; }
-bool usesArg2(DWORD op) { return op != D3DTOP_SELECTARG1; }
+bool usesArg1(DWORD op) {
+  return op != D3DTOP_SELECTARG2;
+}
+bool usesArg2(DWORD op) {
+  return op != D3DTOP_SELECTARG1;
+}
 
 bool compare(DWORD func, float a, float b) {
   switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return a < b;
-    case D3DCMP_EQUAL: return a == b;
-    case D3DCMP_LESSEQUAL: return a <= b;
-    case D3DCMP_GREATER: return a > b;
-    case D3DCMP_NOTEQUAL: return a != b;
-    case D3DCMP_GREATEREQUAL: return a >= b;
-    default: return true;
+    case D3DCMP_NEVER:
+      return false;
+    case D3DCMP_LESS:
+      return a < b;
+    case D3DCMP_EQUAL:
+      return a == b;
+    case D3DCMP_LESSEQUAL:
+      return a <= b;
+    case D3DCMP_GREATER:
+      return a > b;
+    case D3DCMP_NOTEQUAL:
+      return a != b;
+    case D3DCMP_GREATEREQUAL:
+      return a >= b;
+    default:
+      return true;
   }
 }
 
@@ -100,29 +134,47 @@ inline std::uint32_t fraction256(float f) {
 // The blend factor `kind` for source word s over destination word d, one byte per channel.
 inline std::uint32_t factorWord(DWORD kind, std::uint32_t s, std::uint32_t d, std::uint32_t constant) {
   switch (kind) {
-    case D3DBLEND_ZERO: return 0;
-    case D3DBLEND_ONE: return kWhite;
-    case D3DBLEND_SRCCOLOR: return s;
-    case D3DBLEND_INVSRCCOLOR: return ~s;
-    case D3DBLEND_SRCALPHA: return replicate(s >> 24);
-    case D3DBLEND_INVSRCALPHA: return replicate(255 - (s >> 24));
-    case D3DBLEND_DESTALPHA: return replicate(d >> 24);
-    case D3DBLEND_INVDESTALPHA: return replicate(255 - (d >> 24));
-    case D3DBLEND_DESTCOLOR: return d;
-    case D3DBLEND_INVDESTCOLOR: return ~d;
-    case D3DBLEND_SRCALPHASAT: return replicate(std::min(s >> 24, 255 - (d >> 24))) | 0xFF000000u;
-    case D3DBLEND_BLENDFACTOR: return constant;
-    default: return ~constant;  // INVBLENDFACTOR
+    case D3DBLEND_ZERO:
+      return 0;
+    case D3DBLEND_ONE:
+      return kWhite;
+    case D3DBLEND_SRCCOLOR:
+      return s;
+    case D3DBLEND_INVSRCCOLOR:
+      return ~s;
+    case D3DBLEND_SRCALPHA:
+      return replicate(s >> 24);
+    case D3DBLEND_INVSRCALPHA:
+      return replicate(255 - (s >> 24));
+    case D3DBLEND_DESTALPHA:
+      return replicate(d >> 24);
+    case D3DBLEND_INVDESTALPHA:
+      return replicate(255 - (d >> 24));
+    case D3DBLEND_DESTCOLOR:
+      return d;
+    case D3DBLEND_INVDESTCOLOR:
+      return ~d;
+    case D3DBLEND_SRCALPHASAT:
+      return replicate(std::min(s >> 24, 255 - (d >> 24))) | 0xFF000000u;
+    case D3DBLEND_BLENDFACTOR:
+      return constant;
+    default:
+      return ~constant;  // INVBLENDFACTOR
   }
 }
 
 inline std::uint32_t blendChannel(DWORD op, std::uint32_t s, std::uint32_t f, std::uint32_t d, std::uint32_t g) {
   switch (op) {
-    case D3DBLENDOP_ADD: return std::min<std::uint32_t>(255, div255(s * f + d * g));
-    case D3DBLENDOP_SUBTRACT: return s * f > d * g ? div255(s * f - d * g) : 0;
-    case D3DBLENDOP_REVSUBTRACT: return d * g > s * f ? div255(d * g - s * f) : 0;
-    case D3DBLENDOP_MIN: return std::min(s, d);
-    default: return std::max(s, d);  // MAX
+    case D3DBLENDOP_ADD:
+      return std::min<std::uint32_t>(255, div255(s * f + d * g));
+    case D3DBLENDOP_SUBTRACT:
+      return s * f > d * g ? div255(s * f - d * g) : 0;
+    case D3DBLENDOP_REVSUBTRACT:
+      return d * g > s * f ? div255(d * g - s * f) : 0;
+    case D3DBLENDOP_MIN:
+      return std::min(s, d);
+    default:
+      return std::max(s, d);  // MAX
   }
 }
 
@@ -164,8 +216,12 @@ inline __m128i div255x16(__m128i x) {
 inline __m128i alphaLanes(__m128i x) {
   return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
 }
-inline __m128i load(const std::uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-inline void store(std::uint32_t* p, __m128i x) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x); }
+inline __m128i load(const std::uint32_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void store(std::uint32_t* p, __m128i x) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), x);
+}
 
 // f(lowHalfOfA, lowHalfOfB) per half of four pixels, packed back to bytes.
 template <class F>
@@ -190,7 +246,8 @@ std::int32_t blendWide(const std::uint32_t* source, std::uint32_t* target, std::
         return div255x16(_mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, _mm_sub_epi16(max, a))));
       });
     } else if constexpr (Src == D3DBLEND_SRCALPHA && Dst == D3DBLEND_ONE) {
-      out = _mm_adds_epu8(d, perHalf(s, d, [](__m128i s16, __m128i) { return div255x16(_mm_mullo_epi16(s16, alphaLanes(s16))); }));
+      out = _mm_adds_epu8(
+          d, perHalf(s, d, [](__m128i s16, __m128i) { return div255x16(_mm_mullo_epi16(s16, alphaLanes(s16))); }));
     } else if constexpr (Src == D3DBLEND_ONE && Dst == D3DBLEND_ONE) {
       out = _mm_adds_epu8(s, d);
     } else if constexpr (Src == D3DBLEND_ZERO && Dst == D3DBLEND_SRCCOLOR) {
@@ -198,8 +255,8 @@ std::int32_t blendWide(const std::uint32_t* source, std::uint32_t* target, std::
     } else {
       static_assert(Src == D3DBLEND_INVDESTCOLOR && Dst == D3DBLEND_ONE);
       out = _mm_adds_epu8(d, perHalf(s, d, [max](__m128i s16, __m128i d16) {
-        return div255x16(_mm_mullo_epi16(s16, _mm_sub_epi16(max, d16)));
-      }));
+                            return div255x16(_mm_mullo_epi16(s16, _mm_sub_epi16(max, d16)));
+                          }));
     }
     store(target + i, out);
   }
@@ -222,8 +279,12 @@ std::int32_t opWide(DWORD op, WideArg a, WideArg b, WideArg weight, std::uint32_
     const __m128i x = a.at(i), y = b.at(i);
     __m128i r;
     switch (op) {
-      case D3DTOP_SELECTARG1: r = x; break;
-      case D3DTOP_SELECTARG2: r = y; break;
+      case D3DTOP_SELECTARG1:
+        r = x;
+        break;
+      case D3DTOP_SELECTARG2:
+        r = y;
+        break;
       case D3DTOP_MODULATE:
         r = perHalf(x, y, [](__m128i p, __m128i q) { return div255x16(_mm_mullo_epi16(p, q)); });
         break;
@@ -233,15 +294,21 @@ std::int32_t opWide(DWORD op, WideArg a, WideArg b, WideArg weight, std::uint32_
       case D3DTOP_MODULATE4X:
         r = perHalf(x, y, [](__m128i p, __m128i q) { return _mm_slli_epi16(div255x16(_mm_mullo_epi16(p, q)), 2); });
         break;
-      case D3DTOP_ADD: r = _mm_adds_epu8(x, y); break;
-      case D3DTOP_SUBTRACT: r = _mm_subs_epu8(x, y); break;
+      case D3DTOP_ADD:
+        r = _mm_adds_epu8(x, y);
+        break;
+      case D3DTOP_SUBTRACT:
+        r = _mm_subs_epu8(x, y);
+        break;
       default: {  // the BLEND…ALPHA family: (x·α + y·(255 − α) + 127) / 255
         const __m128i w = weight.at(i), zero = _mm_setzero_si128();
         const auto lerp = [max](__m128i p, __m128i q, __m128i alpha) {
           return div255x16(_mm_add_epi16(_mm_mullo_epi16(p, alpha), _mm_mullo_epi16(q, _mm_sub_epi16(max, alpha))));
         };
-        const __m128i lo = lerp(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero), alphaLanes(_mm_unpacklo_epi8(w, zero)));
-        const __m128i hi = lerp(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero), alphaLanes(_mm_unpackhi_epi8(w, zero)));
+        const __m128i lo =
+            lerp(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero), alphaLanes(_mm_unpacklo_epi8(w, zero)));
+        const __m128i hi =
+            lerp(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero), alphaLanes(_mm_unpackhi_epi8(w, zero)));
         r = _mm_packus_epi16(lo, hi);
       }
     }
@@ -251,13 +318,17 @@ std::int32_t opWide(DWORD op, WideArg a, WideArg b, WideArg weight, std::uint32_
 }
 #else
 template <DWORD Src, DWORD Dst>
-std::int32_t blendWide(const std::uint32_t*, std::uint32_t*, std::int32_t) { return 0; }
+std::int32_t blendWide(const std::uint32_t*, std::uint32_t*, std::int32_t) {
+  return 0;
+}
 struct WideArg {
   const std::uint32_t* words;
   bool constant;
   std::uint32_t value;
 };
-std::int32_t opWide(DWORD, WideArg, WideArg, WideArg, std::uint32_t*, std::int32_t) { return 0; }
+std::int32_t opWide(DWORD, WideArg, WideArg, WideArg, std::uint32_t*, std::int32_t) {
+  return 0;
+}
 #endif
 
 }  // namespace
@@ -269,8 +340,15 @@ bool D3DPixelPath::prepare(const D3DPipelineState& state, const D3DPixels* const
   for (int s = 0; s < D3DPipelineState::kStages; ++s) {
     const DWORD* ss = state.stage[s];
     Stage& stage = stages_[s];
-    stage = {ss[D3DTSS_COLOROP], ss[D3DTSS_COLORARG1], ss[D3DTSS_COLORARG2], ss[D3DTSS_ALPHAOP],
-             ss[D3DTSS_ALPHAARG1], ss[D3DTSS_ALPHAARG2], textures[s], {}, false};
+    stage = {ss[D3DTSS_COLOROP],
+             ss[D3DTSS_COLORARG1],
+             ss[D3DTSS_COLORARG2],
+             ss[D3DTSS_ALPHAOP],
+             ss[D3DTSS_ALPHAARG1],
+             ss[D3DTSS_ALPHAARG2],
+             textures[s],
+             {},
+             false};
     if (stage.colorOp == D3DTOP_DISABLE) break;
     if (!supportedOp(stage.colorOp)) return false;
     if (stage.alphaOp != D3DTOP_DISABLE && !supportedOp(stage.alphaOp)) return false;
@@ -284,14 +362,15 @@ bool D3DPixelPath::prepare(const D3DPipelineState& state, const D3DPixels* const
       }
       return true;
     };
-    if (!check(stage.colorOp, stage.colorArg1, stage.colorArg2) || !check(stage.alphaOp, stage.alphaArg1, stage.alphaArg2))
+    if (!check(stage.colorOp, stage.colorArg1, stage.colorArg2) ||
+        !check(stage.alphaOp, stage.alphaArg1, stage.alphaArg2))
       return false;
     stage.readsTexture = readsTexture && stage.texture;
     if (stage.readsTexture) {
       const DWORD* sampler = state.sampler[s];
       Sampler& out = stage.sampler;
-      for (auto [mode, into] : {std::pair{sampler[D3DSAMP_ADDRESSU], &out.addressU},
-                                std::pair{sampler[D3DSAMP_ADDRESSV], &out.addressV}}) {
+      for (auto [mode, into] :
+           {std::pair{sampler[D3DSAMP_ADDRESSU], &out.addressU}, std::pair{sampler[D3DSAMP_ADDRESSV], &out.addressV}}) {
         if (mode != D3DTADDRESS_WRAP && mode != D3DTADDRESS_CLAMP) return false;
         *into = static_cast<int>(mode);
       }
@@ -326,7 +405,10 @@ bool D3DPixelPath::prepare(const D3DPipelineState& state, const D3DPixels* const
     // The two legacy pairs set both factors from the source factor.
     if (srcBlend_ == D3DBLEND_BOTHSRCALPHA) srcBlend_ = D3DBLEND_SRCALPHA, destBlend_ = D3DBLEND_INVSRCALPHA;
     if (srcBlend_ == D3DBLEND_BOTHINVSRCALPHA) srcBlend_ = D3DBLEND_INVSRCALPHA, destBlend_ = D3DBLEND_SRCALPHA;
-    const auto validFactor = [](DWORD f) { return f >= D3DBLEND_ZERO && f <= D3DBLEND_INVBLENDFACTOR && f != D3DBLEND_BOTHSRCALPHA && f != D3DBLEND_BOTHINVSRCALPHA; };
+    const auto validFactor = [](DWORD f) {
+      return f >= D3DBLEND_ZERO && f <= D3DBLEND_INVBLENDFACTOR && f != D3DBLEND_BOTHSRCALPHA &&
+             f != D3DBLEND_BOTHINVSRCALPHA;
+    };
     if (!validFactor(srcBlend_) || !validFactor(destBlend_)) return false;
     if (blendOp_ < D3DBLENDOP_ADD || blendOp_ > D3DBLENDOP_MAX) return false;
   }
@@ -362,8 +444,12 @@ void D3DPixelPath::sample(const Stage& stage, const Span& span, std::uint32_t* o
   const Sampler& sampler = stage.sampler;
   const float w = static_cast<float>(texture.width), h = static_cast<float>(texture.height);
   const std::int32_t n = span.count;
-  const auto uAt = [&span](std::int32_t i) { return span.affine ? span.uStart + static_cast<float>(i) * span.uStep : span.u[i]; };
-  const auto vAt = [&span](std::int32_t i) { return span.affine ? span.vStart + static_cast<float>(i) * span.vStep : span.v[i]; };
+  const auto uAt = [&span](std::int32_t i) {
+    return span.affine ? span.uStart + static_cast<float>(i) * span.uStep : span.u[i];
+  };
+  const auto vAt = [&span](std::int32_t i) {
+    return span.affine ? span.vStart + static_cast<float>(i) * span.vStep : span.v[i];
+  };
   if (!sampler.linear) {
     std::int32_t i = 0;
     if (span.affine && span.vStep == 0.0f) {
@@ -421,7 +507,8 @@ void D3DPixelPath::sample(const Stage& stage, const Span& span, std::uint32_t* o
     const std::uint32_t w00 = (256 - fu) * (256 - fv), w10 = fu * (256 - fv), w01 = (256 - fu) * fv, w11 = fu * fv;
     std::uint32_t texel = 0;
     for (int c = 0; c < 4; ++c) {
-      const std::uint32_t sum = byteAt(t00, c) * w00 + byteAt(t10, c) * w10 + byteAt(t01, c) * w01 + byteAt(t11, c) * w11;
+      const std::uint32_t sum =
+          byteAt(t00, c) * w00 + byteAt(t10, c) * w10 + byteAt(t01, c) * w01 + byteAt(t11, c) * w11;
       texel |= ((sum + 32768) >> 16) << (8 * c);
     }
     out[i] = texel;
@@ -466,12 +553,16 @@ DWORD D3DPixelPath::run(DWORD op, DWORD arg1, DWORD arg2, int stage, const Span&
   if (op == D3DTOP_BLENDFACTORALPHA) weight = {nullptr, true, textureFactor_};
   if (op == D3DTOP_BLENDCURRENTALPHA) weight = argument(D3DTA_CURRENT, stage, span, nullptr);
   // A product with opaque white selects the other argument exactly.
-  if (op == D3DTOP_MODULATE && b.constant && b.value == kWhite) op = D3DTOP_SELECTARG1;
-  else if (op == D3DTOP_MODULATE && a.constant && a.value == kWhite) op = D3DTOP_SELECTARG2;
+  if (op == D3DTOP_MODULATE && b.constant && b.value == kWhite)
+    op = D3DTOP_SELECTARG1;
+  else if (op == D3DTOP_MODULATE && a.constant && a.value == kWhite)
+    op = D3DTOP_SELECTARG2;
   if (op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2) {
     const Arg& chosen = op == D3DTOP_SELECTARG1 ? a : b;
-    if (chosen.constant) std::fill(out, out + n, chosen.value);
-    else std::copy(chosen.words, chosen.words + n, out);
+    if (chosen.constant)
+      std::fill(out, out + n, chosen.value);
+    else
+      std::copy(chosen.words, chosen.words + n, out);
     return op;
   }
   std::int32_t i = opWide(op, {a.words, a.constant, a.value}, {b.words, b.constant, b.value},
@@ -519,7 +610,8 @@ void D3DPixelPath::shade(const Span& span, std::uint32_t* target, float* depth) 
   if (alphaTest_ || depthTest_) {
     mask = mask_.data();
     for (std::int32_t i = 0; i < n; ++i) {
-      bool pass = !alphaTest_ || compare(alphaFunc_, static_cast<float>(current[i] >> 24), static_cast<float>(alphaRef_));
+      bool pass =
+          !alphaTest_ || compare(alphaFunc_, static_cast<float>(current[i] >> 24), static_cast<float>(alphaRef_));
       if (pass && depthTest_) {
         pass = compare(depthFunc_, span.z[i], depth[i]);
         if (pass && depthWrite_) depth[i] = span.z[i];
@@ -545,11 +637,15 @@ void D3DPixelPath::blend(const std::uint32_t* source, std::uint32_t* target, con
     if (blendOp_ == D3DBLENDOP_ADD) {
       // The pairs the sprite view uses, each in straight-line code.
       const auto pair = [this](DWORD s, DWORD d) { return srcBlend_ == s && destBlend_ == d; };
-      if (pair(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA)) return blendRow<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>(source, target, mask, count);
-      if (pair(D3DBLEND_SRCALPHA, D3DBLEND_ONE)) return blendRow<D3DBLEND_SRCALPHA, D3DBLEND_ONE>(source, target, mask, count);
+      if (pair(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA))
+        return blendRow<D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA>(source, target, mask, count);
+      if (pair(D3DBLEND_SRCALPHA, D3DBLEND_ONE))
+        return blendRow<D3DBLEND_SRCALPHA, D3DBLEND_ONE>(source, target, mask, count);
       if (pair(D3DBLEND_ONE, D3DBLEND_ONE)) return blendRow<D3DBLEND_ONE, D3DBLEND_ONE>(source, target, mask, count);
-      if (pair(D3DBLEND_ZERO, D3DBLEND_SRCCOLOR)) return blendRow<D3DBLEND_ZERO, D3DBLEND_SRCCOLOR>(source, target, mask, count);
-      if (pair(D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE)) return blendRow<D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE>(source, target, mask, count);
+      if (pair(D3DBLEND_ZERO, D3DBLEND_SRCCOLOR))
+        return blendRow<D3DBLEND_ZERO, D3DBLEND_SRCCOLOR>(source, target, mask, count);
+      if (pair(D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE))
+        return blendRow<D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE>(source, target, mask, count);
     }
   }
   for (std::int32_t i = 0; i < count; ++i) {

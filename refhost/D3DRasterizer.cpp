@@ -16,7 +16,9 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
   const std::int64_t q = a / b;
   return (a % b != 0 && a < 0) ? q - 1 : q;
 }
-std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return -floorDiv(-a, b); }  // b > 0
+std::int64_t ceilDiv(std::int64_t a, std::int64_t b) {
+  return -floorDiv(-a, b);
+}  // b > 0
 
 // a(x, y) = at + dx · (x − x0) + dy · (y − y0), from the values at the three vertices.
 struct Plane {
@@ -38,7 +40,9 @@ struct Setup {
   }
 };
 
-double channel(std::uint32_t word, int c) { return static_cast<double>((word >> (8 * c)) & 0xFF); }
+double channel(std::uint32_t word, int c) {
+  return static_cast<double>((word >> (8 * c)) & 0xFF);
+}
 
 }  // namespace
 
@@ -101,7 +105,8 @@ void D3DRasterizer::triangle(const D3DVertex& a, const D3DVertex& b, const D3DVe
     setup.x[i] = static_cast<double>(X[i]) / kSubpixel;
     setup.y[i] = static_cast<double>(Y[i]) / kSubpixel;
   }
-  setup.det = (setup.x[1] - setup.x[0]) * (setup.y[2] - setup.y[0]) - (setup.x[2] - setup.x[0]) * (setup.y[1] - setup.y[0]);
+  setup.det =
+      (setup.x[1] - setup.x[0]) * (setup.y[2] - setup.y[0]) - (setup.x[2] - setup.x[0]) * (setup.y[1] - setup.y[0]);
   const D3DVertex &p0 = *vertex[0], &p1 = *vertex[1], &p2 = *vertex[2];
   const bool equalRhw = p0.rhw == p1.rhw && p1.rhw == p2.rhw;
   const bool perspective = !equalRhw && p0.rhw > 0 && p1.rhw > 0 && p2.rhw > 0;
@@ -113,7 +118,8 @@ void D3DRasterizer::triangle(const D3DVertex& a, const D3DVertex& b, const D3DVe
   Plane colour[4];
   if (!constantColour) {
     for (int ch = 0; ch < 4; ++ch)
-      colour[ch] = setup.plane(channel(p0.diffuse, ch) * q0, channel(p1.diffuse, ch) * q1, channel(p2.diffuse, ch) * q2);
+      colour[ch] =
+          setup.plane(channel(p0.diffuse, ch) * q0, channel(p1.diffuse, ch) * q1, channel(p2.diffuse, ch) * q2);
   }
   const Plane z = setup.plane(p0.z, p1.z, p2.z);
 
@@ -147,9 +153,12 @@ void D3DRasterizer::triangle(const D3DVertex& a, const D3DVertex& b, const D3DVe
       // E(px) = A · px + B; covered where E >= bias.
       const std::int64_t A = -e.dy * kSubpixel;
       const std::int64_t B = e.dx * (py - e.y0) + e.dy * e.x0;
-      if (A > 0) lo = std::max(lo, ceilDiv(e.bias - B, A));
-      else if (A < 0) hi = std::min(hi, floorDiv(B - e.bias, -A));
-      else if (B < e.bias) hi = lo - 1;
+      if (A > 0)
+        lo = std::max(lo, ceilDiv(e.bias - B, A));
+      else if (A < 0)
+        hi = std::min(hi, floorDiv(B - e.bias, -A));
+      else if (B < e.bias)
+        hi = lo - 1;
     }
     if (lo > hi) continue;
     const auto n = static_cast<std::int32_t>(hi - lo + 1);

@@ -9,7 +9,9 @@ namespace refhost {
 
 using namespace tamblet;
 
-std::int32_t D3DSurface::pitchFor(std::int32_t width) { return (width * 4 + 63) / 64 * 64 + 64; }
+std::int32_t D3DSurface::pitchFor(std::int32_t width) {
+  return (width * 4 + 63) / 64 * 64 + 64;
+}
 
 D3DSurface::D3DSurface(ReferenceDevice& device, std::string label, std::int32_t width, std::int32_t height, DWORD usage,
                        D3DPOOL pool, bool lockable, std::uint32_t references)
@@ -32,12 +34,16 @@ D3DSurface* D3DSurface::createOwned(ReferenceDevice& device, std::string label, 
   return surface;
 }
 
-void D3DSurface::destroyOwned() { delete this; }
+void D3DSurface::destroyOwned() {
+  delete this;
+}
 
 void D3DSurface::firstReference() {
   // An owned surface in someone's hands keeps its owner alive.
-  if (texture_) texture_->AddRef();
-  else if (ownedByDevice_) d3d_detail::addDeviceReference(device());
+  if (texture_)
+    texture_->AddRef();
+  else if (ownedByDevice_)
+    d3d_detail::addDeviceReference(device());
 }
 
 void D3DSurface::lastReference() {
@@ -65,7 +71,13 @@ HRESULT D3DSurface::GetContainer(const InterfaceId&, void** container) {
 }
 
 void D3DSurface::describe(D3DSURFACE_DESC* desc) const {
-  *desc = {D3DFMT_A8R8G8B8, D3DRTYPE_SURFACE, usage(), pool(), 0, 0, static_cast<UINT>(pixels_.width),
+  *desc = {D3DFMT_A8R8G8B8,
+           D3DRTYPE_SURFACE,
+           usage(),
+           pool(),
+           0,
+           0,
+           static_cast<UINT>(pixels_.width),
            static_cast<UINT>(pixels_.height)};
 }
 
@@ -118,6 +130,8 @@ HRESULT D3DSurface::ReleaseDC(HDC) {
   return D3DERR_INVALIDCALL;
 }
 
-void D3DSurface::fill(std::uint32_t colour) { std::fill(storage_.begin(), storage_.end(), colour); }
+void D3DSurface::fill(std::uint32_t colour) {
+  std::fill(storage_.begin(), storage_.end(), colour);
+}
 
 }  // namespace refhost

@@ -12,8 +12,8 @@ D3DTexture* D3DTexture::create(ReferenceDevice& device, std::string label, std::
   // Render-target levels never lock; the default pool locks only dynamic textures.
   const bool lockable = !(usage & D3DUSAGE_RENDERTARGET) && (pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC));
   try {
-    texture->level_ = D3DSurface::createOwned(device, std::move(levelLabel), width, height, usage & D3DUSAGE_RENDERTARGET,
-                                              pool, lockable, texture);
+    texture->level_ = D3DSurface::createOwned(device, std::move(levelLabel), width, height,
+                                              usage & D3DUSAGE_RENDERTARGET, pool, lockable, texture);
   } catch (...) {
     delete texture;
     throw;
@@ -60,7 +60,9 @@ D3DTEXTUREFILTERTYPE D3DTexture::GetAutoGenFilterType() {
   return D3DTEXF_NONE;
 }
 
-void D3DTexture::GenerateMipSubLevels() { log().enter(label().c_str(), "GenerateMipSubLevels"); }
+void D3DTexture::GenerateMipSubLevels() {
+  log().enter(label().c_str(), "GenerateMipSubLevels");
+}
 
 HRESULT D3DTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
   if (log().enter(label().c_str(), "GetLevelDesc", level) || level != 0 || !desc) return D3DERR_INVALIDCALL;

@@ -9,8 +9,8 @@ namespace refhost {
 
 using namespace tamblet;
 
-D3DVertexBuffer* D3DVertexBuffer::create(ReferenceDevice& device, std::string label, UINT length, DWORD usage, DWORD fvf,
-                                         D3DPOOL pool) {
+D3DVertexBuffer* D3DVertexBuffer::create(ReferenceDevice& device, std::string label, UINT length, DWORD usage,
+                                         DWORD fvf, D3DPOOL pool) {
   return new D3DVertexBuffer(device, std::move(label), length, usage, fvf, pool);
 }
 

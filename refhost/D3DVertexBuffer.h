@@ -15,8 +15,8 @@ namespace refhost {
 class D3DVertexBuffer final : public D3DResource<D3DVertexBuffer, tamblet::IDirect3DVertexBuffer9> {
  public:
   // A buffer with one reference for the caller; throws std::bad_alloc.
-  static D3DVertexBuffer* create(ReferenceDevice& device, std::string label, tamblet::UINT length,
-                                 tamblet::DWORD usage, tamblet::DWORD fvf, tamblet::D3DPOOL pool);
+  static D3DVertexBuffer* create(ReferenceDevice& device, std::string label, tamblet::UINT length, tamblet::DWORD usage,
+                                 tamblet::DWORD fvf, tamblet::D3DPOOL pool);
 
   tamblet::D3DRESOURCETYPE TAMBLET_HOSTCALL GetType() override;
   tamblet::HRESULT TAMBLET_HOSTCALL Lock(tamblet::UINT offset, tamblet::UINT size, void** data,

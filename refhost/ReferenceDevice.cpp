@@ -14,10 +14,18 @@ namespace refhost {
 using namespace tamblet;
 
 namespace d3d_detail {
-D3DCallLog& log(ReferenceDevice& device) { return device.log_; }
-void addDeviceReference(ReferenceDevice& device) { device.AddRef(); }
-void releaseDeviceReference(ReferenceDevice& device) { device.Release(); }
-IDirect3DDevice9* deviceInterface(ReferenceDevice& device) { return &device; }
+D3DCallLog& log(ReferenceDevice& device) {
+  return device.log_;
+}
+void addDeviceReference(ReferenceDevice& device) {
+  device.AddRef();
+}
+void releaseDeviceReference(ReferenceDevice& device) {
+  device.Release();
+}
+IDirect3DDevice9* deviceInterface(ReferenceDevice& device) {
+  return &device;
+}
 }  // namespace d3d_detail
 
 namespace {
@@ -25,7 +33,9 @@ namespace {
 constexpr std::int32_t kMaxSide = 16384;
 constexpr UINT kTextureMemory = 512u << 20;
 
-std::int32_t side(std::int32_t value) { return value >= 1 && value <= kMaxSide ? value : 1; }
+std::int32_t side(std::int32_t value) {
+  return value >= 1 && value <= kMaxSide ? value : 1;
+}
 
 template <class T>
 void clearOut(T** out) {
@@ -62,9 +72,13 @@ void ReferenceDevice::restoreDevice() {
   if (lost_) restored_ = true;
 }
 
-const std::uint32_t* ReferenceDevice::backBuffer() const { return backBuffer_->pixels().words; }
+const std::uint32_t* ReferenceDevice::backBuffer() const {
+  return backBuffer_->pixels().words;
+}
 
-std::int32_t ReferenceDevice::backBufferPitch() const { return backBuffer_->pixels().pitch * 4; }
+std::int32_t ReferenceDevice::backBufferPitch() const {
+  return backBuffer_->pixels().pitch * 4;
+}
 
 std::int32_t ReferenceDevice::liveResources() const {
   std::int32_t count = static_cast<std::int32_t>(liveTextures_.size() + liveBuffers_.size());
@@ -98,7 +112,9 @@ float ReferenceDevice::depthAt(std::int32_t x, std::int32_t y) const {
 
 // ---- Bookkeeping ---------------------------------------------------------------------------------
 
-std::string ReferenceDevice::nextLabel(const char* kind) { return std::string(kind) + "#" + std::to_string(++created_[kind]); }
+std::string ReferenceDevice::nextLabel(const char* kind) {
+  return std::string(kind) + "#" + std::to_string(++created_[kind]);
+}
 
 void ReferenceDevice::forget(const void* resource) {
   log_.forget(resource);
@@ -135,7 +151,8 @@ bool ReferenceDevice::defaultPoolResourceAlive() const {
   for (const auto& [pointer, buffer] : liveBuffers_)
     if (buffer->pool() == D3DPOOL_DEFAULT) return true;
   for (const auto& [pointer, surface] : liveSurfaces_)
-    if (surface->pool() == D3DPOOL_DEFAULT && (surface->standalone() || (surface == backBuffer_ && surface->references() > 0)))
+    if (surface->pool() == D3DPOOL_DEFAULT &&
+        (surface->standalone() || (surface == backBuffer_ && surface->references() > 0)))
       return true;
   return false;
 }
@@ -153,8 +170,8 @@ void ReferenceDevice::resetState() {
 
 std::string ReferenceDevice::rectText(const RECT* rect) {
   if (!rect) return "null";
-  return "{" + std::to_string(rect->left) + ", " + std::to_string(rect->top) + ", " + std::to_string(rect->right) + ", " +
-         std::to_string(rect->bottom) + "}";
+  return "{" + std::to_string(rect->left) + ", " + std::to_string(rect->top) + ", " + std::to_string(rect->right) +
+         ", " + std::to_string(rect->bottom) + "}";
 }
 
 void ReferenceDevice::clipRect(std::int32_t& left, std::int32_t& top, std::int32_t& right, std::int32_t& bottom) const {
@@ -162,7 +179,8 @@ void ReferenceDevice::clipRect(std::int32_t& left, std::int32_t& top, std::int32
   left = static_cast<std::int32_t>(std::min<DWORD>(viewport_.X, static_cast<DWORD>(target.width)));
   top = static_cast<std::int32_t>(std::min<DWORD>(viewport_.Y, static_cast<DWORD>(target.height)));
   right = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{viewport_.X} + viewport_.Width, target.width));
-  bottom = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{viewport_.Y} + viewport_.Height, target.height));
+  bottom =
+      static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{viewport_.Y} + viewport_.Height, target.height));
   if (state_.render[D3DRS_SCISSORTESTENABLE]) {
     left = std::max(left, state_.scissorLeft);
     top = std::max(top, state_.scissorTop);
@@ -180,7 +198,9 @@ HRESULT ReferenceDevice::QueryInterface(const InterfaceId&, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG ReferenceDevice::AddRef() { return ++references_; }
+ULONG ReferenceDevice::AddRef() {
+  return ++references_;
+}
 
 ULONG ReferenceDevice::Release() {
   Ledger::releaseCalled(this);
@@ -203,10 +223,14 @@ UINT ReferenceDevice::GetAvailableTextureMem() {
   return kTextureMemory;
 }
 
-HRESULT ReferenceDevice::EvictManagedResources() { return log_.enter(nullptr, "EvictManagedResources") ? D3DERR_INVALIDCALL : D3D_OK; }
+HRESULT ReferenceDevice::EvictManagedResources() {
+  return log_.enter(nullptr, "EvictManagedResources") ? D3DERR_INVALIDCALL : D3D_OK;
+}
 
 HRESULT ReferenceDevice::Reset(D3DPRESENT_PARAMETERS* params) {
-  const std::string size = params ? "{" + std::to_string(params->BackBufferWidth) + ", " + std::to_string(params->BackBufferHeight) + "}" : "null";
+  const std::string size =
+      params ? "{" + std::to_string(params->BackBufferWidth) + ", " + std::to_string(params->BackBufferHeight) + "}"
+             : "null";
   if (log_.enter(nullptr, "Reset", D3DCallLog::Text{size}) || !params) return D3DERR_INVALIDCALL;
   if (lost_ && !restored_) return D3DERR_DEVICELOST;
   if (defaultPoolResourceAlive()) return D3DERR_INVALIDCALL;
@@ -216,8 +240,8 @@ HRESULT ReferenceDevice::Reset(D3DPRESENT_PARAMETERS* params) {
   if (width != width_ || height != height_) {
     D3DSurface* fresh = nullptr;
     try {
-      fresh = D3DSurface::createOwned(*this, backBuffer_->label(), width, height, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                                      true, nullptr);
+      fresh = D3DSurface::createOwned(*this, backBuffer_->label(), width, height, D3DUSAGE_RENDERTARGET,
+                                      D3DPOOL_DEFAULT, true, nullptr);
       if (hasDepth_) depth_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 1.0f);
     } catch (const std::bad_alloc&) {
       if (fresh) fresh->destroyOwned();
@@ -259,7 +283,8 @@ HRESULT ReferenceDevice::Present(const RECT* source, const RECT* dest, HWND, con
   return D3D_OK;
 }
 
-HRESULT ReferenceDevice::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) {
+HRESULT ReferenceDevice::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                                       IDirect3DSurface9** surface) {
   const bool fail = log_.enter(nullptr, "GetBackBuffer", swapChain, index, type);
   clearOut(surface);
   if (fail || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO || !surface) return D3DERR_INVALIDCALL;
@@ -325,8 +350,8 @@ HRESULT ReferenceDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D
 
 // ---- Resources -------------------------------------------------------------------------------------
 
-HRESULT ReferenceDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                       IDirect3DTexture9** texture, HANDLE* shared) {
+HRESULT ReferenceDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                                       D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
   const bool fail = log_.enter(nullptr, "CreateTexture", width, height, levels, usage, format, pool);
   clearOut(texture);
   if (fail || !texture || shared) return D3DERR_INVALIDCALL;
@@ -419,8 +444,10 @@ HRESULT ReferenceDevice::CreateOffscreenPlainSurface(UINT width, UINT height, D3
 
 HRESULT ReferenceDevice::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
                                        const POINT* destPoint) {
-  const std::string point = destPoint ? "{" + std::to_string(destPoint->x) + ", " + std::to_string(destPoint->y) + "}" : "null";
-  if (log_.enter(nullptr, "UpdateSurface", source, D3DCallLog::Text{rectText(sourceRect)}, dest, D3DCallLog::Text{point}))
+  const std::string point =
+      destPoint ? "{" + std::to_string(destPoint->x) + ", " + std::to_string(destPoint->y) + "}" : "null";
+  if (log_.enter(nullptr, "UpdateSurface", source, D3DCallLog::Text{rectText(sourceRect)}, dest,
+                 D3DCallLog::Text{point}))
     return D3DERR_INVALIDCALL;
   D3DSurface* from = findSurface(source);
   D3DSurface* to = findSurface(dest);
@@ -458,14 +485,16 @@ HRESULT ReferenceDevice::StretchRect(IDirect3DSurface9* source, const RECT* sour
     return D3DERR_INVALIDCALL;
   D3DSurface* from = findSurface(source);
   D3DSurface* to = findSurface(dest);
-  if (!from || !to || from == to || from->pool() != D3DPOOL_DEFAULT || to->pool() != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
+  if (!from || !to || from == to || from->pool() != D3DPOOL_DEFAULT || to->pool() != D3DPOOL_DEFAULT)
+    return D3DERR_INVALIDCALL;
   if (filter > D3DTEXF_LINEAR) return D3DERR_INVALIDCALL;
   const D3DPixels &src = from->pixels(), &dst = to->pixels();
   RECT a{0, 0, src.width, src.height}, b{0, 0, dst.width, dst.height};
   if (sourceRect) a = *sourceRect;
   if (destRect) b = *destRect;
   const auto valid = [](const RECT& r, const D3DPixels& p) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= p.width && r.bottom <= p.height;
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= p.width &&
+           r.bottom <= p.height;
   };
   if (!valid(a, src) || !valid(b, dst)) return D3DERR_INVALIDCALL;
   if (lost_) return D3D_OK;
@@ -499,7 +528,8 @@ HRESULT ReferenceDevice::SetRenderTarget(DWORD index, IDirect3DSurface9* target)
   D3DSurface* surface = findSurface(target);
   if (index != 0 || !surface || !surface->renderTarget()) return D3DERR_INVALIDCALL;
   renderTarget_ = surface;
-  viewport_ = {0, 0, static_cast<DWORD>(surface->pixels().width), static_cast<DWORD>(surface->pixels().height), 0.0f, 1.0f};
+  viewport_ = {0,    0,   static_cast<DWORD>(surface->pixels().width), static_cast<DWORD>(surface->pixels().height),
+               0.0f, 1.0f};
   return D3D_OK;
 }
 
@@ -515,9 +545,10 @@ HRESULT ReferenceDevice::GetRenderTarget(DWORD index, IDirect3DSurface9** target
 // ---- States ----------------------------------------------------------------------------------------
 
 HRESULT ReferenceDevice::SetViewport(const D3DVIEWPORT9* viewport) {
-  const std::string text = viewport ? "{" + std::to_string(viewport->X) + ", " + std::to_string(viewport->Y) + ", " +
-                                          std::to_string(viewport->Width) + ", " + std::to_string(viewport->Height) + "}"
-                                    : "null";
+  const std::string text = viewport
+                               ? "{" + std::to_string(viewport->X) + ", " + std::to_string(viewport->Y) + ", " +
+                                     std::to_string(viewport->Width) + ", " + std::to_string(viewport->Height) + "}"
+                               : "null";
   if (log_.enter(nullptr, "SetViewport", D3DCallLog::Text{text}) || !viewport) return D3DERR_INVALIDCALL;
   const D3DPixels& target = renderTarget_->pixels();
   if (std::uint64_t{viewport->X} + viewport->Width > static_cast<std::uint64_t>(target.width) ||
@@ -559,7 +590,8 @@ HRESULT ReferenceDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture
 }
 
 HRESULT ReferenceDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
-  if (log_.enter(nullptr, "SetTexture", stage, texture) || stage >= D3DPipelineState::kStages) return D3DERR_INVALIDCALL;
+  if (log_.enter(nullptr, "SetTexture", stage, texture) || stage >= D3DPipelineState::kStages)
+    return D3DERR_INVALIDCALL;
   D3DTexture* found = texture ? findTexture(texture) : nullptr;
   if (texture && (!found || found->pool() == D3DPOOL_SYSTEMMEM)) return D3DERR_INVALIDCALL;
   textures_[stage] = found;
@@ -670,14 +702,17 @@ HRESULT ReferenceDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, 
 }
 
 HRESULT ReferenceDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives, const void* vertices, UINT stride) {
-  if (log_.enter(nullptr, "DrawPrimitiveUP", type, primitives, D3DCallLog::Text{vertices ? "data" : "null"}, stride)) return D3DERR_INVALIDCALL;
+  if (log_.enter(nullptr, "DrawPrimitiveUP", type, primitives, D3DCallLog::Text{vertices ? "data" : "null"}, stride))
+    return D3DERR_INVALIDCALL;
   if (!vertices) return D3DERR_INVALIDCALL;
   // As Direct3D documents: stream 0 is unset after a draw from memory.
   stream_ = nullptr;
   streamOffset_ = streamStride_ = 0;
   if (lost_) return D3D_OK;
-  const std::uint64_t count = type == D3DPT_TRIANGLELIST ? std::uint64_t{primitives} * 3 : std::uint64_t{primitives} + 2;
-  return draw(type, primitives, static_cast<const std::uint8_t*>(vertices), static_cast<std::size_t>(count * stride), stride);
+  const std::uint64_t count =
+      type == D3DPT_TRIANGLELIST ? std::uint64_t{primitives} * 3 : std::uint64_t{primitives} + 2;
+  return draw(type, primitives, static_cast<const std::uint8_t*>(vertices), static_cast<std::size_t>(count * stride),
+              stride);
 }
 
 HRESULT ReferenceDevice::draw(D3DPRIMITIVETYPE type, UINT primitives, const std::uint8_t* bytes, std::size_t available,
@@ -703,7 +738,8 @@ HRESULT ReferenceDevice::draw(D3DPRIMITIVETYPE type, UINT primitives, const std:
   }
   if (stride < offset) return D3DERR_INVALIDCALL;
   if (primitives == 0) return D3D_OK;
-  const std::uint64_t count = type == D3DPT_TRIANGLELIST ? std::uint64_t{primitives} * 3 : std::uint64_t{primitives} + 2;
+  const std::uint64_t count =
+      type == D3DPT_TRIANGLELIST ? std::uint64_t{primitives} * 3 : std::uint64_t{primitives} + 2;
   if ((count - 1) * stride + offset > available) return D3DERR_INVALIDCALL;
 
   const D3DPixels* textures[D3DPipelineState::kStages] = {};
@@ -734,10 +770,14 @@ HRESULT ReferenceDevice::draw(D3DPRIMITIVETYPE type, UINT primitives, const std:
   rasterizer_.begin(pixelPath_, where, state_.render[D3DRS_CULLMODE], state_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT);
   const D3DVertex* v = vertices_.data();
   for (UINT p = 0; p < primitives; ++p) {
-    if (type == D3DPT_TRIANGLELIST) rasterizer_.triangle(v[3 * p], v[3 * p + 1], v[3 * p + 2]);
-    else if (type == D3DPT_TRIANGLEFAN) rasterizer_.triangle(v[p + 1], v[p + 2], v[0]);
-    else if (p % 2 == 0) rasterizer_.triangle(v[p], v[p + 1], v[p + 2]);
-    else rasterizer_.triangle(v[p + 1], v[p], v[p + 2]);  // every other strip triangle keeps the winding
+    if (type == D3DPT_TRIANGLELIST)
+      rasterizer_.triangle(v[3 * p], v[3 * p + 1], v[3 * p + 2]);
+    else if (type == D3DPT_TRIANGLEFAN)
+      rasterizer_.triangle(v[p + 1], v[p + 2], v[0]);
+    else if (p % 2 == 0)
+      rasterizer_.triangle(v[p], v[p + 1], v[p + 2]);
+    else
+      rasterizer_.triangle(v[p + 1], v[p], v[p + 2]);  // every other strip triangle keeps the winding
   }
   return D3D_OK;
 }
@@ -748,13 +788,21 @@ HRESULT ReferenceDevice::GetDirect3D(IDirect3D9** direct3d) {
   clearOut(direct3d);
   return unsupported("GetDirect3D");
 }
-HRESULT ReferenceDevice::GetDeviceCaps(D3DCAPS9*) { return unsupported("GetDeviceCaps"); }
-HRESULT ReferenceDevice::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE*) { return unsupported("GetDisplayMode", swapChain); }
-HRESULT ReferenceDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) { return unsupported("GetCreationParameters"); }
+HRESULT ReferenceDevice::GetDeviceCaps(D3DCAPS9*) {
+  return unsupported("GetDeviceCaps");
+}
+HRESULT ReferenceDevice::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE*) {
+  return unsupported("GetDisplayMode", swapChain);
+}
+HRESULT ReferenceDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) {
+  return unsupported("GetCreationParameters");
+}
 HRESULT ReferenceDevice::SetCursorProperties(UINT x, UINT y, IDirect3DSurface9* bitmap) {
   return unsupported("SetCursorProperties", x, y, bitmap);
 }
-void ReferenceDevice::SetCursorPosition(INT x, INT y, DWORD flags) { log_.enter(nullptr, "SetCursorPosition", x, y, flags); }
+void ReferenceDevice::SetCursorPosition(INT x, INT y, DWORD flags) {
+  log_.enter(nullptr, "SetCursorPosition", x, y, flags);
+}
 BOOL ReferenceDevice::ShowCursor(BOOL show) {
   log_.enter(nullptr, "ShowCursor", show);
   return 0;
@@ -767,14 +815,21 @@ HRESULT ReferenceDevice::GetSwapChain(UINT index, IDirect3DSwapChain9** swapChai
   clearOut(swapChain);
   return unsupported("GetSwapChain", index);
 }
-HRESULT ReferenceDevice::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS*) { return unsupported("GetRasterStatus", swapChain); }
-HRESULT ReferenceDevice::SetDialogBoxMode(BOOL enable) { return unsupported("SetDialogBoxMode", enable); }
+HRESULT ReferenceDevice::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS*) {
+  return unsupported("GetRasterStatus", swapChain);
+}
+HRESULT ReferenceDevice::SetDialogBoxMode(BOOL enable) {
+  return unsupported("SetDialogBoxMode", enable);
+}
 void ReferenceDevice::SetGammaRamp(UINT swapChain, DWORD flags, const D3DGAMMARAMP*) {
   log_.enter(nullptr, "SetGammaRamp", swapChain, flags);
 }
-void ReferenceDevice::GetGammaRamp(UINT swapChain, D3DGAMMARAMP*) { log_.enter(nullptr, "GetGammaRamp", swapChain); }
-HRESULT ReferenceDevice::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
-                                             D3DPOOL pool, IDirect3DVolumeTexture9** texture, HANDLE*) {
+void ReferenceDevice::GetGammaRamp(UINT swapChain, D3DGAMMARAMP*) {
+  log_.enter(nullptr, "GetGammaRamp", swapChain);
+}
+HRESULT ReferenceDevice::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
+                                             D3DFORMAT format, D3DPOOL pool, IDirect3DVolumeTexture9** texture,
+                                             HANDLE*) {
   clearOut(texture);
   return unsupported("CreateVolumeTexture", width, height, depth, levels, usage, format, pool);
 }
@@ -788,8 +843,9 @@ HRESULT ReferenceDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT f
   clearOut(buffer);
   return unsupported("CreateIndexBuffer", length, usage, format, pool);
 }
-HRESULT ReferenceDevice::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                                   DWORD quality, BOOL discard, IDirect3DSurface9** surface, HANDLE*) {
+HRESULT ReferenceDevice::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                                   D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
+                                                   IDirect3DSurface9** surface, HANDLE*) {
   clearOut(surface);
   return unsupported("CreateDepthStencilSurface", width, height, format, multiSample, quality, discard);
 }
@@ -799,45 +855,85 @@ HRESULT ReferenceDevice::UpdateTexture(IDirect3DBaseTexture9* source, IDirect3DB
 HRESULT ReferenceDevice::GetFrontBufferData(UINT swapChain, IDirect3DSurface9* dest) {
   return unsupported("GetFrontBufferData", swapChain, dest);
 }
-HRESULT ReferenceDevice::SetDepthStencilSurface(IDirect3DSurface9* surface) { return unsupported("SetDepthStencilSurface", surface); }
+HRESULT ReferenceDevice::SetDepthStencilSurface(IDirect3DSurface9* surface) {
+  return unsupported("SetDepthStencilSurface", surface);
+}
 HRESULT ReferenceDevice::GetDepthStencilSurface(IDirect3DSurface9** surface) {
   clearOut(surface);
   return unsupported("GetDepthStencilSurface");
 }
-HRESULT ReferenceDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX*) { return unsupported("SetTransform", state); }
-HRESULT ReferenceDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX*) { return unsupported("GetTransform", state); }
+HRESULT ReferenceDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX*) {
+  return unsupported("SetTransform", state);
+}
+HRESULT ReferenceDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX*) {
+  return unsupported("GetTransform", state);
+}
 HRESULT ReferenceDevice::MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX*) {
   return unsupported("MultiplyTransform", state);
 }
-HRESULT ReferenceDevice::SetMaterial(const D3DMATERIAL9*) { return unsupported("SetMaterial"); }
-HRESULT ReferenceDevice::GetMaterial(D3DMATERIAL9*) { return unsupported("GetMaterial"); }
-HRESULT ReferenceDevice::SetLight(DWORD index, const D3DLIGHT9*) { return unsupported("SetLight", index); }
-HRESULT ReferenceDevice::GetLight(DWORD index, D3DLIGHT9*) { return unsupported("GetLight", index); }
-HRESULT ReferenceDevice::LightEnable(DWORD index, BOOL enable) { return unsupported("LightEnable", index, enable); }
-HRESULT ReferenceDevice::GetLightEnable(DWORD index, BOOL*) { return unsupported("GetLightEnable", index); }
-HRESULT ReferenceDevice::SetClipPlane(DWORD index, const float*) { return unsupported("SetClipPlane", index); }
-HRESULT ReferenceDevice::GetClipPlane(DWORD index, float*) { return unsupported("GetClipPlane", index); }
+HRESULT ReferenceDevice::SetMaterial(const D3DMATERIAL9*) {
+  return unsupported("SetMaterial");
+}
+HRESULT ReferenceDevice::GetMaterial(D3DMATERIAL9*) {
+  return unsupported("GetMaterial");
+}
+HRESULT ReferenceDevice::SetLight(DWORD index, const D3DLIGHT9*) {
+  return unsupported("SetLight", index);
+}
+HRESULT ReferenceDevice::GetLight(DWORD index, D3DLIGHT9*) {
+  return unsupported("GetLight", index);
+}
+HRESULT ReferenceDevice::LightEnable(DWORD index, BOOL enable) {
+  return unsupported("LightEnable", index, enable);
+}
+HRESULT ReferenceDevice::GetLightEnable(DWORD index, BOOL*) {
+  return unsupported("GetLightEnable", index);
+}
+HRESULT ReferenceDevice::SetClipPlane(DWORD index, const float*) {
+  return unsupported("SetClipPlane", index);
+}
+HRESULT ReferenceDevice::GetClipPlane(DWORD index, float*) {
+  return unsupported("GetClipPlane", index);
+}
 HRESULT ReferenceDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** block) {
   clearOut(block);
   return unsupported("CreateStateBlock", type);
 }
-HRESULT ReferenceDevice::BeginStateBlock() { return unsupported("BeginStateBlock"); }
+HRESULT ReferenceDevice::BeginStateBlock() {
+  return unsupported("BeginStateBlock");
+}
 HRESULT ReferenceDevice::EndStateBlock(IDirect3DStateBlock9** block) {
   clearOut(block);
   return unsupported("EndStateBlock");
 }
-HRESULT ReferenceDevice::SetClipStatus(const D3DCLIPSTATUS9*) { return unsupported("SetClipStatus"); }
-HRESULT ReferenceDevice::GetClipStatus(D3DCLIPSTATUS9*) { return unsupported("GetClipStatus"); }
-HRESULT ReferenceDevice::SetPaletteEntries(UINT palette, const PALETTEENTRY*) { return unsupported("SetPaletteEntries", palette); }
-HRESULT ReferenceDevice::GetPaletteEntries(UINT palette, PALETTEENTRY*) { return unsupported("GetPaletteEntries", palette); }
-HRESULT ReferenceDevice::SetCurrentTexturePalette(UINT palette) { return unsupported("SetCurrentTexturePalette", palette); }
-HRESULT ReferenceDevice::GetCurrentTexturePalette(UINT*) { return unsupported("GetCurrentTexturePalette"); }
-HRESULT ReferenceDevice::SetSoftwareVertexProcessing(BOOL software) { return unsupported("SetSoftwareVertexProcessing", software); }
+HRESULT ReferenceDevice::SetClipStatus(const D3DCLIPSTATUS9*) {
+  return unsupported("SetClipStatus");
+}
+HRESULT ReferenceDevice::GetClipStatus(D3DCLIPSTATUS9*) {
+  return unsupported("GetClipStatus");
+}
+HRESULT ReferenceDevice::SetPaletteEntries(UINT palette, const PALETTEENTRY*) {
+  return unsupported("SetPaletteEntries", palette);
+}
+HRESULT ReferenceDevice::GetPaletteEntries(UINT palette, PALETTEENTRY*) {
+  return unsupported("GetPaletteEntries", palette);
+}
+HRESULT ReferenceDevice::SetCurrentTexturePalette(UINT palette) {
+  return unsupported("SetCurrentTexturePalette", palette);
+}
+HRESULT ReferenceDevice::GetCurrentTexturePalette(UINT*) {
+  return unsupported("GetCurrentTexturePalette");
+}
+HRESULT ReferenceDevice::SetSoftwareVertexProcessing(BOOL software) {
+  return unsupported("SetSoftwareVertexProcessing", software);
+}
 BOOL ReferenceDevice::GetSoftwareVertexProcessing() {
   log_.enter(nullptr, "GetSoftwareVertexProcessing");
   return 0;
 }
-HRESULT ReferenceDevice::SetNPatchMode(float segments) { return unsupported("SetNPatchMode", segments); }
+HRESULT ReferenceDevice::SetNPatchMode(float segments) {
+  return unsupported("SetNPatchMode", segments);
+}
 float ReferenceDevice::GetNPatchMode() {
   log_.enter(nullptr, "GetNPatchMode");
   return 0.0f;
@@ -897,8 +993,12 @@ HRESULT ReferenceDevice::SetVertexShaderConstantB(UINT start, const BOOL*, UINT 
 HRESULT ReferenceDevice::GetVertexShaderConstantB(UINT start, BOOL*, UINT count) {
   return unsupported("GetVertexShaderConstantB", start, count);
 }
-HRESULT ReferenceDevice::SetStreamSourceFreq(UINT stream, UINT setting) { return unsupported("SetStreamSourceFreq", stream, setting); }
-HRESULT ReferenceDevice::GetStreamSourceFreq(UINT stream, UINT*) { return unsupported("GetStreamSourceFreq", stream); }
+HRESULT ReferenceDevice::SetStreamSourceFreq(UINT stream, UINT setting) {
+  return unsupported("SetStreamSourceFreq", stream, setting);
+}
+HRESULT ReferenceDevice::GetStreamSourceFreq(UINT stream, UINT*) {
+  return unsupported("GetStreamSourceFreq", stream);
+}
 HRESULT ReferenceDevice::SetIndices(IDirect3DIndexBuffer9* indices) {
   return unsupported("SetIndices", static_cast<const void*>(indices));
 }
@@ -940,8 +1040,12 @@ HRESULT ReferenceDevice::GetPixelShaderConstantB(UINT start, BOOL*, UINT count) 
 HRESULT ReferenceDevice::DrawRectPatch(UINT handle, const float*, const D3DRECTPATCH_INFO*) {
   return unsupported("DrawRectPatch", handle);
 }
-HRESULT ReferenceDevice::DrawTriPatch(UINT handle, const float*, const D3DTRIPATCH_INFO*) { return unsupported("DrawTriPatch", handle); }
-HRESULT ReferenceDevice::DeletePatch(UINT handle) { return unsupported("DeletePatch", handle); }
+HRESULT ReferenceDevice::DrawTriPatch(UINT handle, const float*, const D3DTRIPATCH_INFO*) {
+  return unsupported("DrawTriPatch", handle);
+}
+HRESULT ReferenceDevice::DeletePatch(UINT handle) {
+  return unsupported("DeletePatch", handle);
+}
 HRESULT ReferenceDevice::CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** query) {
   clearOut(query);
   return unsupported("CreateQuery", type);

@@ -7,6 +7,9 @@
 // texture stages into the back buffer or a render target; see D3DRasterizer.h (coverage, the top-left
 // fill rule, interpolation) and D3DPixelPath.h (sampling, stage operations, blending, and the exact
 // roundings). A draw with a state it does not draw answers D3DERR_INVALIDCALL and draws nothing.
+// Where Direct3D 9 leaves the result open, the device decides and says so there; the one the engine
+// meets: ALPHAOP DISABLE on a stage whose COLOROP is active passes the incoming alpha through (the
+// diffuse alpha on stage 0, the previous stage's alpha after it).
 //
 // Rules it keeps, as Direct3D 9 documents them or as a careful driver would:
 //   - Draw calls need BeginScene … EndScene; scenes do not nest; Present inside a scene fails.
@@ -120,22 +123,25 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
   tamblet::BOOL TAMBLET_HOSTCALL ShowCursor(tamblet::BOOL show) override;
   tamblet::HRESULT TAMBLET_HOSTCALL CreateAdditionalSwapChain(tamblet::D3DPRESENT_PARAMETERS* params,
                                                               tamblet::IDirect3DSwapChain9** swapChain) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetSwapChain(tamblet::UINT index, tamblet::IDirect3DSwapChain9** swapChain) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetSwapChain(tamblet::UINT index,
+                                                 tamblet::IDirect3DSwapChain9** swapChain) override;
   tamblet::UINT TAMBLET_HOSTCALL GetNumberOfSwapChains() override;
   tamblet::HRESULT TAMBLET_HOSTCALL Reset(tamblet::D3DPRESENT_PARAMETERS* params) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL Present(const tamblet::RECT* source, const tamblet::RECT* dest, tamblet::HWND window,
-                                            const tamblet::RGNDATA* dirty) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL Present(const tamblet::RECT* source, const tamblet::RECT* dest,
+                                            tamblet::HWND window, const tamblet::RGNDATA* dirty) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetBackBuffer(tamblet::UINT swapChain, tamblet::UINT index,
                                                   tamblet::D3DBACKBUFFER_TYPE type,
                                                   tamblet::IDirect3DSurface9** surface) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetRasterStatus(tamblet::UINT swapChain, tamblet::D3DRASTER_STATUS* status) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetRasterStatus(tamblet::UINT swapChain,
+                                                    tamblet::D3DRASTER_STATUS* status) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetDialogBoxMode(tamblet::BOOL enable) override;
   void TAMBLET_HOSTCALL SetGammaRamp(tamblet::UINT swapChain, tamblet::DWORD flags,
                                      const tamblet::D3DGAMMARAMP* ramp) override;
   void TAMBLET_HOSTCALL GetGammaRamp(tamblet::UINT swapChain, tamblet::D3DGAMMARAMP* ramp) override;
   tamblet::HRESULT TAMBLET_HOSTCALL CreateTexture(tamblet::UINT width, tamblet::UINT height, tamblet::UINT levels,
-                                                  tamblet::DWORD usage, tamblet::D3DFORMAT format, tamblet::D3DPOOL pool,
-                                                  tamblet::IDirect3DTexture9** texture, tamblet::HANDLE* shared) override;
+                                                  tamblet::DWORD usage, tamblet::D3DFORMAT format,
+                                                  tamblet::D3DPOOL pool, tamblet::IDirect3DTexture9** texture,
+                                                  tamblet::HANDLE* shared) override;
   tamblet::HRESULT TAMBLET_HOSTCALL CreateVolumeTexture(tamblet::UINT width, tamblet::UINT height, tamblet::UINT depth,
                                                         tamblet::UINT levels, tamblet::DWORD usage,
                                                         tamblet::D3DFORMAT format, tamblet::D3DPOOL pool,
@@ -153,9 +159,9 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
                                                       tamblet::IDirect3DIndexBuffer9** buffer,
                                                       tamblet::HANDLE* shared) override;
   tamblet::HRESULT TAMBLET_HOSTCALL CreateRenderTarget(tamblet::UINT width, tamblet::UINT height,
-                                                       tamblet::D3DFORMAT format, tamblet::D3DMULTISAMPLE_TYPE multiSample,
-                                                       tamblet::DWORD quality, tamblet::BOOL lockable,
-                                                       tamblet::IDirect3DSurface9** surface,
+                                                       tamblet::D3DFORMAT format,
+                                                       tamblet::D3DMULTISAMPLE_TYPE multiSample, tamblet::DWORD quality,
+                                                       tamblet::BOOL lockable, tamblet::IDirect3DSurface9** surface,
                                                        tamblet::HANDLE* shared) override;
   tamblet::HRESULT TAMBLET_HOSTCALL CreateDepthStencilSurface(tamblet::UINT width, tamblet::UINT height,
                                                               tamblet::D3DFORMAT format,
@@ -170,7 +176,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
                                                   tamblet::IDirect3DBaseTexture9* dest) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetRenderTargetData(tamblet::IDirect3DSurface9* target,
                                                         tamblet::IDirect3DSurface9* dest) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetFrontBufferData(tamblet::UINT swapChain, tamblet::IDirect3DSurface9* dest) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetFrontBufferData(tamblet::UINT swapChain,
+                                                       tamblet::IDirect3DSurface9* dest) override;
   tamblet::HRESULT TAMBLET_HOSTCALL StretchRect(tamblet::IDirect3DSurface9* source, const tamblet::RECT* sourceRect,
                                                 tamblet::IDirect3DSurface9* dest, const tamblet::RECT* destRect,
                                                 tamblet::D3DTEXTUREFILTERTYPE filter) override;
@@ -190,7 +197,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
                                           tamblet::D3DCOLOR color, float z, tamblet::DWORD stencil) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetTransform(tamblet::D3DTRANSFORMSTATETYPE state,
                                                  const tamblet::D3DMATRIX* matrix) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetTransform(tamblet::D3DTRANSFORMSTATETYPE state, tamblet::D3DMATRIX* matrix) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetTransform(tamblet::D3DTRANSFORMSTATETYPE state,
+                                                 tamblet::D3DMATRIX* matrix) override;
   tamblet::HRESULT TAMBLET_HOSTCALL MultiplyTransform(tamblet::D3DTRANSFORMSTATETYPE state,
                                                       const tamblet::D3DMATRIX* matrix) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetViewport(const tamblet::D3DVIEWPORT9* viewport) override;
@@ -222,7 +230,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
   tamblet::HRESULT TAMBLET_HOSTCALL SetSamplerState(tamblet::DWORD sampler, tamblet::D3DSAMPLERSTATETYPE type,
                                                     tamblet::DWORD value) override;
   tamblet::HRESULT TAMBLET_HOSTCALL ValidateDevice(tamblet::DWORD* passes) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL SetPaletteEntries(tamblet::UINT palette, const tamblet::PALETTEENTRY* entries) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL SetPaletteEntries(tamblet::UINT palette,
+                                                      const tamblet::PALETTEENTRY* entries) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetPaletteEntries(tamblet::UINT palette, tamblet::PALETTEENTRY* entries) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetCurrentTexturePalette(tamblet::UINT palette) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetCurrentTexturePalette(tamblet::UINT* palette) override;
@@ -247,8 +256,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
                                                     tamblet::UINT count, tamblet::IDirect3DVertexBuffer9* dest,
                                                     tamblet::IDirect3DVertexDeclaration9* declaration,
                                                     tamblet::DWORD flags) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL CreateVertexDeclaration(const tamblet::D3DVERTEXELEMENT9* elements,
-                                                            tamblet::IDirect3DVertexDeclaration9** declaration) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL CreateVertexDeclaration(
+      const tamblet::D3DVERTEXELEMENT9* elements, tamblet::IDirect3DVertexDeclaration9** declaration) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetVertexDeclaration(tamblet::IDirect3DVertexDeclaration9* declaration) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetVertexDeclaration(tamblet::IDirect3DVertexDeclaration9** declaration) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetFVF(tamblet::DWORD fvf) override;
@@ -259,7 +268,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
   tamblet::HRESULT TAMBLET_HOSTCALL GetVertexShader(tamblet::IDirect3DVertexShader9** shader) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetVertexShaderConstantF(tamblet::UINT start, const float* data,
                                                              tamblet::UINT count) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetVertexShaderConstantF(tamblet::UINT start, float* data, tamblet::UINT count) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetVertexShaderConstantF(tamblet::UINT start, float* data,
+                                                             tamblet::UINT count) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetVertexShaderConstantI(tamblet::UINT start, const tamblet::INT* data,
                                                              tamblet::UINT count) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetVertexShaderConstantI(tamblet::UINT start, tamblet::INT* data,
@@ -282,7 +292,8 @@ class ReferenceDevice final : public tamblet::IDirect3DDevice9 {
   tamblet::HRESULT TAMBLET_HOSTCALL GetPixelShader(tamblet::IDirect3DPixelShader9** shader) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetPixelShaderConstantF(tamblet::UINT start, const float* data,
                                                             tamblet::UINT count) override;
-  tamblet::HRESULT TAMBLET_HOSTCALL GetPixelShaderConstantF(tamblet::UINT start, float* data, tamblet::UINT count) override;
+  tamblet::HRESULT TAMBLET_HOSTCALL GetPixelShaderConstantF(tamblet::UINT start, float* data,
+                                                            tamblet::UINT count) override;
   tamblet::HRESULT TAMBLET_HOSTCALL SetPixelShaderConstantI(tamblet::UINT start, const tamblet::INT* data,
                                                             tamblet::UINT count) override;
   tamblet::HRESULT TAMBLET_HOSTCALL GetPixelShaderConstantI(tamblet::UINT start, tamblet::INT* data,

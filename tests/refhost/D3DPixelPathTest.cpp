@@ -34,7 +34,8 @@ class StageTest : public DeviceFixture, public ::testing::WithParamInterface<Sta
 TEST_P(StageTest, GivesTheExactWord) {
   if (GetParam().withTexture) device().SetTexture(0, texture(1, 1, {kTexel}));
   device().SetRenderState(D3DRS_TEXTUREFACTOR, kFactor);
-  for (const StageSetting& s : GetParam().settings) ASSERT_EQ(device().SetTextureStageState(s.stage, s.type, s.value), D3D_OK);
+  for (const StageSetting& s : GetParam().settings)
+    ASSERT_EQ(device().SetTextureStageState(s.stage, s.type, s.value), D3D_OK);
   ASSERT_EQ(draw(quad(-0.5f, -0.5f, 0.5f, 0.5f, kDiffuse)), D3D_OK);
   EXPECT_EQ(pixel(0, 0), GetParam().expected) << std::hex << pixel(0, 0);
   EXPECT_EQ(pixel(1, 0), 0u);
@@ -42,8 +43,8 @@ TEST_P(StageTest, GivesTheExactWord) {
 
 // Stage 0 colour op with its two arguments, and the alpha op with its two.
 std::vector<StageSetting> stage0(DWORD op, DWORD arg1, DWORD arg2, DWORD alphaOp, DWORD alpha1, DWORD alpha2) {
-  return {{0, D3DTSS_COLOROP, op},         {0, D3DTSS_COLORARG1, arg1},     {0, D3DTSS_COLORARG2, arg2},
-          {0, D3DTSS_ALPHAOP, alphaOp},    {0, D3DTSS_ALPHAARG1, alpha1},   {0, D3DTSS_ALPHAARG2, alpha2}};
+  return {{0, D3DTSS_COLOROP, op},      {0, D3DTSS_COLORARG1, arg1},   {0, D3DTSS_COLORARG2, arg2},
+          {0, D3DTSS_ALPHAOP, alphaOp}, {0, D3DTSS_ALPHAARG1, alpha1}, {0, D3DTSS_ALPHAARG2, alpha2}};
 }
 
 std::vector<StageSetting> plus(std::vector<StageSetting> a, const std::vector<StageSetting>& b) {
@@ -54,41 +55,86 @@ std::vector<StageSetting> plus(std::vector<StageSetting> a, const std::vector<St
 INSTANTIATE_TEST_SUITE_P(
     Operations, StageTest,
     ::testing::Values(
-        StageCase{"SelectTexture", stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE), kTexel},
-        StageCase{"SelectDiffuse", stage0(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE), kDiffuse},
+        StageCase{
+            "SelectTexture",
+            stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+            kTexel},
+        StageCase{
+            "SelectDiffuse",
+            stage0(D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+            kDiffuse},
         // 255·128 → 128, 128·128 → 64, 64·128 → 32, alpha 128·64 → 32.
-        StageCase{"Modulate", stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x20804020u},
-        StageCase{"ModulateColourOnly", stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x80804020u},
-        StageCase{"Modulate2x", stage0(D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x40FF8040u},
-        StageCase{"AddSaturates", stage0(D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0xC0FFFFC0u},
-        StageCase{"SubtractStopsAtZero", stage0(D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x407F0000u},
-        StageCase{"AddTextureFactor", stage0(D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE), 0xA0FFA070u},
-        StageCase{"AlphaReplicate", stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x80808080u},
-        StageCase{"Complement", stage0(D3DTOP_SELECTARG1, D3DTA_DIFFUSE | D3DTA_COMPLEMENT, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE), 0x407F7F7Fu},
+        StageCase{"Modulate",
+                  stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  0x20804020u},
+        StageCase{
+            "ModulateColourOnly",
+            stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+            0x80804020u},
+        StageCase{
+            "Modulate2x",
+            stage0(D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+            0x40FF8040u},
+        StageCase{"AddSaturates",
+                  stage0(D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  0xC0FFFFC0u},
+        StageCase{"SubtractStopsAtZero",
+                  stage0(D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SUBTRACT, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  0x407F0000u},
+        StageCase{"AddTextureFactor",
+                  stage0(D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_ADD, D3DTA_TFACTOR, D3DTA_TEXTURE),
+                  0xA0FFA070u},
+        StageCase{"AlphaReplicate",
+                  stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1,
+                         D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  0x80808080u},
+        StageCase{"Complement",
+                  stage0(D3DTOP_SELECTARG1, D3DTA_DIFFUSE | D3DTA_COMPLEMENT, D3DTA_TEXTURE, D3DTOP_SELECTARG1,
+                         D3DTA_DIFFUSE, D3DTA_TEXTURE),
+                  0x407F7F7Fu},
         // The current register on stage 0 is the diffuse colour.
-        StageCase{"CurrentOnStage0IsDiffuse", stage0(D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE), kDiffuse},
+        StageCase{
+            "CurrentOnStage0IsDiffuse",
+            stage0(D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE),
+            kDiffuse},
         // ALPHAOP DISABLE with a colour op passes the incoming (diffuse) alpha.
-        StageCase{"AlphaDisabledPassesDiffuseAlpha", stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0x40FF8040u},
-        StageCase{"ColourDisabledGivesDiffuse", stage0(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE), kDiffuse},
-        StageCase{"NoTextureReadsOpaqueWhite", stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE), 0xFFFFFFFFu, false},
+        StageCase{"AlphaDisabledPassesDiffuseAlpha",
+                  stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  0x40FF8040u},
+        StageCase{"ColourDisabledGivesDiffuse",
+                  stage0(D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                  kDiffuse},
+        StageCase{
+            "NoTextureReadsOpaqueWhite",
+            stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+            0xFFFFFFFFu, false},
         // Stage 1 blends the texel with the factor by the texel's alpha 128:
         // (255·128 + 16·127) → 136, (128·128 + 32·127) → 80, (64·128 + 48·127) → 56.
         StageCase{"BlendCurrentAlpha",
-                  plus(stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE),
-                       {{1, D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA}, {1, D3DTSS_COLORARG1, D3DTA_CURRENT},
-                        {1, D3DTSS_COLORARG2, D3DTA_TFACTOR}, {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2}, {1, D3DTSS_ALPHAARG2, D3DTA_CURRENT}}),
+                  plus(stage0(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+                              D3DTA_DIFFUSE),
+                       {{1, D3DTSS_COLOROP, D3DTOP_BLENDCURRENTALPHA},
+                        {1, D3DTSS_COLORARG1, D3DTA_CURRENT},
+                        {1, D3DTSS_COLORARG2, D3DTA_TFACTOR},
+                        {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+                        {1, D3DTSS_ALPHAARG2, D3DTA_CURRENT}}),
                   0x80885038u},
         // The screen method's premultiply on stage 1: colour × its own alpha 32, alpha passed on.
-        StageCase{"PremultiplyByCurrentAlpha",
-                  plus(stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
-                       {{1, D3DTSS_COLOROP, D3DTOP_MODULATE}, {1, D3DTSS_COLORARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE},
-                        {1, D3DTSS_COLORARG2, D3DTA_CURRENT}}),
-                  0x20100804u},
+        StageCase{
+            "PremultiplyByCurrentAlpha",
+            plus(stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                 {{1, D3DTSS_COLOROP, D3DTOP_MODULATE},
+                  {1, D3DTSS_COLORARG1, D3DTA_CURRENT | D3DTA_ALPHAREPLICATE},
+                  {1, D3DTSS_COLORARG2, D3DTA_CURRENT}}),
+            0x20100804u},
         // An add colour on stage 1 after a modulated alpha keeps that alpha (stage 1's alpha op is off).
-        StageCase{"AddColourKeepsModulatedAlpha",
-                  plus(stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
-                       {{1, D3DTSS_COLOROP, D3DTOP_ADD}, {1, D3DTSS_COLORARG1, D3DTA_TFACTOR}, {1, D3DTSS_COLORARG2, D3DTA_CURRENT}}),
-                  0x20906050u}),
+        StageCase{
+            "AddColourKeepsModulatedAlpha",
+            plus(stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE),
+                 {{1, D3DTSS_COLOROP, D3DTOP_ADD},
+                  {1, D3DTSS_COLORARG1, D3DTA_TFACTOR},
+                  {1, D3DTSS_COLORARG2, D3DTA_CURRENT}}),
+            0x20906050u}),
     [](const auto& test) { return std::string(test.param.name); });
 
 constexpr std::uint32_t kSource = 0x80FF8040u;       // A 128, R 255, G 128, B 64
@@ -118,22 +164,23 @@ TEST_P(BlendTest, GivesTheExactWord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Factors, BlendTest,
-    ::testing::Values(BlendCase{"Off", D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD, kSource, false},
-                      BlendCase{"OneZero", D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLENDOP_ADD, kSource},
-                      BlendCase{"ZeroOne", D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLENDOP_ADD, kDestination},
-                      // (s·128 + d·127 + 127) / 255 per channel, alpha included.
-                      BlendCase{"SrcAlphaInvSrcAlpha", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD, 0x60906060u},
-                      BlendCase{"InvSrcAlphaSrcAlpha", D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, D3DBLENDOP_ADD, 0x608F6060u},
-                      BlendCase{"SrcAlphaOne", D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD, 0x80A080A0u},
-                      BlendCase{"OneOneSaturates", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_ADD, 0xC0FFC0C0u},
-                      BlendCase{"MultiplyZeroSrcColor", D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, D3DBLENDOP_ADD, 0x20202020u},
-                      BlendCase{"MultiplyDestColorZero", D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, D3DBLENDOP_ADD, 0x20202020u},
-                      BlendCase{"ScreenInvDestColorOne", D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE, D3DBLENDOP_ADD, 0xA0FFA0A0u},
-                      BlendCase{"SrcColorZero", D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, D3DBLENDOP_ADD, 0x40FF4010u},
-                      BlendCase{"Subtract", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_SUBTRACT, 0x40DF4000u},
-                      BlendCase{"ReverseSubtract", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_REVSUBTRACT, 0x00000040u},
-                      BlendCase{"Min", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_MIN, 0x40204040u},
-                      BlendCase{"Max", D3DBLEND_ZERO, D3DBLEND_ZERO, D3DBLENDOP_MAX, 0x80FF8080u}),
+    ::testing::Values(
+        BlendCase{"Off", D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD, kSource, false},
+        BlendCase{"OneZero", D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLENDOP_ADD, kSource},
+        BlendCase{"ZeroOne", D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLENDOP_ADD, kDestination},
+        // (s·128 + d·127 + 127) / 255 per channel, alpha included.
+        BlendCase{"SrcAlphaInvSrcAlpha", D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD, 0x60906060u},
+        BlendCase{"InvSrcAlphaSrcAlpha", D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, D3DBLENDOP_ADD, 0x608F6060u},
+        BlendCase{"SrcAlphaOne", D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD, 0x80A080A0u},
+        BlendCase{"OneOneSaturates", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_ADD, 0xC0FFC0C0u},
+        BlendCase{"MultiplyZeroSrcColor", D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, D3DBLENDOP_ADD, 0x20202020u},
+        BlendCase{"MultiplyDestColorZero", D3DBLEND_DESTCOLOR, D3DBLEND_ZERO, D3DBLENDOP_ADD, 0x20202020u},
+        BlendCase{"ScreenInvDestColorOne", D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE, D3DBLENDOP_ADD, 0xA0FFA0A0u},
+        BlendCase{"SrcColorZero", D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, D3DBLENDOP_ADD, 0x40FF4010u},
+        BlendCase{"Subtract", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_SUBTRACT, 0x40DF4000u},
+        BlendCase{"ReverseSubtract", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_REVSUBTRACT, 0x00000040u},
+        BlendCase{"Min", D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_MIN, 0x40204040u},
+        BlendCase{"Max", D3DBLEND_ZERO, D3DBLEND_ZERO, D3DBLENDOP_MAX, 0x80FF8080u}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // States the device does not draw make the draw answer INVALIDCALL and leave the pixels alone.
@@ -147,9 +194,12 @@ class RefusedTest : public DeviceFixture, public ::testing::WithParamInterface<R
 TEST_P(RefusedTest, DrawAnswersInvalidCall) {
   device().SetTexture(0, texture(1, 1, {kTexel}));
   const RefusedCase& c = GetParam();
-  if (c.stage == 99) device().SetRenderState(c.type, c.value);
-  else if (c.stage == 98) device().SetSamplerState(0, c.type, c.value);
-  else device().SetTextureStageState(c.stage, c.type, c.value);
+  if (c.stage == 99)
+    device().SetRenderState(c.type, c.value);
+  else if (c.stage == 98)
+    device().SetSamplerState(0, c.type, c.value);
+  else
+    device().SetTextureStageState(c.stage, c.type, c.value);
   device().SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
   EXPECT_EQ(draw(quad(-0.5f, -0.5f, 0.5f, 0.5f)), D3DERR_INVALIDCALL);
   EXPECT_EQ(pixel(0, 0), 0u);

@@ -49,22 +49,29 @@ INSTANTIATE_TEST_SUITE_P(
     FillRule, CoverageTest,
     ::testing::Values(
         // Half-pixel edges: the sprite view's quads, w × h pixels exactly.
-        CoverageCase{"HalfPixelQuad", quadList(0.5f, 0.5f, 3.5f, 2.5f),
+        CoverageCase{"HalfPixelQuad",
+                     quadList(0.5f, 0.5f, 3.5f, 2.5f),
                      {"......", ".###..", ".###..", "......", "......", "......"}},
         // Centres on the edges: left and top edges are in, right and bottom edges out.
         CoverageCase{"IntegerQuad", quadList(1, 1, 3, 4), {"......", ".##...", ".##...", ".##...", "......", "......"}},
-        CoverageCase{"NoCentreInside", quadList(1.2f, 1.2f, 1.8f, 1.8f),
+        CoverageCase{"NoCentreInside",
+                     quadList(1.2f, 1.2f, 1.8f, 1.8f),
                      {"......", "......", "......", "......", "......", "......"}},
         // A diagonal through centres (1,3), (2,2), (3,1): they belong to the left triangle only, once.
-        CoverageCase{"DiagonalLeftTriangle", triangle(0, 0, 4, 0, 0, 4),
+        CoverageCase{"DiagonalLeftTriangle",
+                     triangle(0, 0, 4, 0, 0, 4),
                      {"####..", "###...", "##....", "#.....", "......", "......"}},
-        CoverageCase{"DiagonalRightTriangle", triangle(4, 0, 4, 4, 0, 4),
+        CoverageCase{"DiagonalRightTriangle",
+                     triangle(4, 0, 4, 4, 0, 4),
                      {"......", "...#..", "..##..", ".###..", "......", "......"}},
         // A flat-topped triangle keeps its top row; a flat-bottomed one drops its bottom row.
-        CoverageCase{"FlatTop", triangle(1, 1, 5, 1, 3, 3), {"......", ".####.", "..##..", "......", "......", "......"}},
-        CoverageCase{"FlatBottom", triangle(3, 1, 5, 3, 1, 3), {"......", "......", "..##..", "......", "......", "......"}},
+        CoverageCase{
+            "FlatTop", triangle(1, 1, 5, 1, 3, 3), {"......", ".####.", "..##..", "......", "......", "......"}},
+        CoverageCase{
+            "FlatBottom", triangle(3, 1, 5, 3, 1, 3), {"......", "......", "..##..", "......", "......", "......"}},
         // Outside the target: cut, nothing written past the edges.
-        CoverageCase{"CutByTheTarget", quadList(-3.5f, 3.5f, 9.5f, 9.5f),
+        CoverageCase{"CutByTheTarget",
+                     quadList(-3.5f, 3.5f, 9.5f, 9.5f),
                      {"......", "......", "......", "......", "######", "######"}}),
     [](const auto& test) { return std::string(test.param.name); });
 
@@ -75,9 +82,11 @@ TEST_F(DeviceFixture, SharedEdgesCoverEachPixelOnce) {
   device().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
   device().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
   std::vector<Vertex> fan;
-  for (const auto& [x, y] : std::vector<std::pair<float, float>>{{0.3f, 0.7f}, {7.7f, 0.2f}, {7.2f, 7.9f}, {0.1f, 7.4f}, {3.9f, 4.1f}})
+  for (const auto& [x, y] :
+       std::vector<std::pair<float, float>>{{0.3f, 0.7f}, {7.7f, 0.2f}, {7.2f, 7.9f}, {0.1f, 7.4f}, {3.9f, 4.1f}})
     fan.push_back({x, y, 0.5f, 1, 0x01010101u, 0, 0});
-  const std::vector<Vertex> list = {fan[4], fan[0], fan[1], fan[4], fan[1], fan[2], fan[4], fan[2], fan[3], fan[4], fan[3], fan[0]};
+  const std::vector<Vertex> list = {fan[4], fan[0], fan[1], fan[4], fan[1], fan[2],
+                                    fan[4], fan[2], fan[3], fan[4], fan[3], fan[0]};
   ASSERT_EQ(draw(list, D3DPT_TRIANGLELIST), D3D_OK);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_LE(pixel(x, y), 0x01010101u) << x << ", " << y;
@@ -139,12 +148,13 @@ TEST_P(SamplingTest, SamplesExactTexels) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Filters, SamplingTest,
-                         ::testing::Values(SamplingCase{"PointClamp", D3DTEXF_POINT, D3DTADDRESS_CLAMP, {0, 0, 255, 255}},
-                                           SamplingCase{"LinearClamp", D3DTEXF_LINEAR, D3DTADDRESS_CLAMP, {0, 64, 191, 255}},
-                                           SamplingCase{"LinearWrap", D3DTEXF_LINEAR, D3DTADDRESS_WRAP, {64, 64, 191, 191}},
-                                           SamplingCase{"PointWrap", D3DTEXF_POINT, D3DTADDRESS_WRAP, {0, 0, 255, 255}}),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Filters, SamplingTest,
+    ::testing::Values(SamplingCase{"PointClamp", D3DTEXF_POINT, D3DTADDRESS_CLAMP, {0, 0, 255, 255}},
+                      SamplingCase{"LinearClamp", D3DTEXF_LINEAR, D3DTADDRESS_CLAMP, {0, 64, 191, 255}},
+                      SamplingCase{"LinearWrap", D3DTEXF_LINEAR, D3DTADDRESS_WRAP, {64, 64, 191, 191}},
+                      SamplingCase{"PointWrap", D3DTEXF_POINT, D3DTADDRESS_WRAP, {0, 0, 255, 255}}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Seeded random draws over every path: quads and triangles with fractional corners, perspective,
 // gradients, both filters and address modes, blend pairs, stage 1 add colour. One CRC pins the bytes.
@@ -159,8 +169,8 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
   std::vector<std::uint32_t> texels(16 * 8);
   for (std::uint32_t& texel : texels) texel = random();
   IDirect3DTexture9* pattern = texture(16, 8, texels);
-  const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
-                            {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR}, {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
+  const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},  {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                            {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},         {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
                             {D3DBLEND_DESTCOLOR, D3DBLEND_INVSRCALPHA}, {D3DBLEND_ONE, D3DBLEND_ZERO}};
   clear(0xFF203040u);
   device().SetTexture(0, pattern);

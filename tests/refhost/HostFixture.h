@@ -370,9 +370,11 @@ struct Vertex {
 // triangle-strip order, and a fresh device per test whose objects must all be gone when it is released.
 
 // A quad from (x0, y0) to (x1, y1) with texture coordinates from (u0, v0) to (u1, v1), in strip order.
-inline std::vector<Vertex> quad(float x0, float y0, float x1, float y1, std::uint32_t diffuse = 0xFFFFFFFFu, float u0 = 0,
-                                float v0 = 0, float u1 = 1, float v1 = 1) {
-  return {{x0, y0, 0.5f, 1, diffuse, u0, v0}, {x1, y0, 0.5f, 1, diffuse, u1, v0}, {x0, y1, 0.5f, 1, diffuse, u0, v1},
+inline std::vector<Vertex> quad(float x0, float y0, float x1, float y1, std::uint32_t diffuse = 0xFFFFFFFFu,
+                                float u0 = 0, float v0 = 0, float u1 = 1, float v1 = 1) {
+  return {{x0, y0, 0.5f, 1, diffuse, u0, v0},
+          {x1, y0, 0.5f, 1, diffuse, u1, v0},
+          {x0, y1, 0.5f, 1, diffuse, u0, v1},
           {x1, y1, 0.5f, 1, diffuse, u1, v1}};
 }
 
@@ -398,24 +400,29 @@ class DeviceFixture : public ::testing::Test {
   ReferenceDevice& device() { return *device_; }
 
   // A managed width × height texture holding `texels` row by row (0xAARRGGBB), released at the end.
-  tamblet::IDirect3DTexture9* texture(std::int32_t width, std::int32_t height, const std::vector<std::uint32_t>& texels) {
+  tamblet::IDirect3DTexture9* texture(std::int32_t width, std::int32_t height,
+                                      const std::vector<std::uint32_t>& texels) {
     tamblet::IDirect3DTexture9* made = nullptr;
-    EXPECT_EQ(device_->CreateTexture(width, height, 1, 0, tamblet::D3DFMT_A8R8G8B8, tamblet::D3DPOOL_MANAGED, &made, nullptr),
-              tamblet::D3D_OK);
+    EXPECT_EQ(
+        device_->CreateTexture(width, height, 1, 0, tamblet::D3DFMT_A8R8G8B8, tamblet::D3DPOOL_MANAGED, &made, nullptr),
+        tamblet::D3D_OK);
     if (!made) return nullptr;
     tamblet::D3DLOCKED_RECT locked{};
     EXPECT_EQ(made->LockRect(0, &locked, nullptr, 0), tamblet::D3D_OK);
     for (std::int32_t y = 0; y < height; ++y)
       for (std::int32_t x = 0; x < width; ++x)
-        static_cast<std::uint32_t*>(locked.pBits)[y * (locked.Pitch / 4) + x] = texels[static_cast<std::size_t>(y * width + x)];
+        static_cast<std::uint32_t*>(locked.pBits)[y * (locked.Pitch / 4) + x] =
+            texels[static_cast<std::size_t>(y * width + x)];
     EXPECT_EQ(made->UnlockRect(0), tamblet::D3D_OK);
     textures_.push_back(made);
     return made;
   }
 
   // Draws `vertices` (FVF 0x144) as one strip or list inside a scene.
-  tamblet::HRESULT draw(const std::vector<Vertex>& vertices, tamblet::D3DPRIMITIVETYPE type = tamblet::D3DPT_TRIANGLESTRIP) {
-    const auto primitives = static_cast<tamblet::UINT>(type == tamblet::D3DPT_TRIANGLELIST ? vertices.size() / 3 : vertices.size() - 2);
+  tamblet::HRESULT draw(const std::vector<Vertex>& vertices,
+                        tamblet::D3DPRIMITIVETYPE type = tamblet::D3DPT_TRIANGLESTRIP) {
+    const auto primitives =
+        static_cast<tamblet::UINT>(type == tamblet::D3DPT_TRIANGLELIST ? vertices.size() / 3 : vertices.size() - 2);
     EXPECT_EQ(device_->BeginScene(), tamblet::D3D_OK);
     EXPECT_EQ(device_->SetFVF(0x144), tamblet::D3D_OK);
     const tamblet::HRESULT result = device_->DrawPrimitiveUP(type, primitives, vertices.data(), sizeof(Vertex));

@@ -32,13 +32,15 @@ TEST_P(CreateTextureTest, AnswersAndLocks) {
   const TextureCase& c = GetParam();
   device().setMaxTextureSize(2048);
   IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(this);  // must come back null when refused
-  ASSERT_EQ(device().CreateTexture(c.width, c.height, c.levels, c.usage, c.format, c.pool, &texture, nullptr), c.expected);
+  ASSERT_EQ(device().CreateTexture(c.width, c.height, c.levels, c.usage, c.format, c.pool, &texture, nullptr),
+            c.expected);
   if (c.expected != D3D_OK) {
     EXPECT_EQ(texture, nullptr);
     return;
   }
   D3DLOCKED_RECT locked{};
-  const bool lockable = !(c.usage & D3DUSAGE_RENDERTARGET) && (c.pool != D3DPOOL_DEFAULT || (c.usage & D3DUSAGE_DYNAMIC));
+  const bool lockable =
+      !(c.usage & D3DUSAGE_RENDERTARGET) && (c.pool != D3DPOOL_DEFAULT || (c.usage & D3DUSAGE_DYNAMIC));
   EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), lockable ? D3D_OK : D3DERR_INVALIDCALL);
   if (lockable) {
     EXPECT_GT(locked.Pitch, static_cast<INT>(4 * c.width));
@@ -69,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TextureCase{16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
                       TextureCase{16, 16, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
                       TextureCase{16, 16, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
-                      TextureCase{16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
+                      TextureCase{16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                  D3DERR_INVALIDCALL},
                       TextureCase{16, 16, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DERR_INVALIDCALL},
                       TextureCase{16, 16, 1, 0, D3DFMT_A8R8G8B8, 7, D3DERR_INVALIDCALL}));
 
@@ -83,7 +86,8 @@ TEST_F(DeviceFixture, LockedRowsAreTheSampledRows) {
   for (DWORD state : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV}) device().SetSamplerState(0, state, D3DTADDRESS_CLAMP);
   ASSERT_EQ(draw(quad(0.5f, -0.5f, 7.5f, 1.5f)), D3D_OK);
   ASSERT_EQ(draw(quad(0.5f, 1.5f, 7.5f, 2.5f, 0xFFFFFFFFu, 4.0f / 7, 0.75f, 11.0f / 7, 0.75f)), D3D_OK);
-  for (std::uint32_t i = 0; i < 14; ++i) EXPECT_EQ(pixel(static_cast<int>(1 + i % 7), static_cast<int>(i / 7)), texels[i]) << i;
+  for (std::uint32_t i = 0; i < 14; ++i)
+    EXPECT_EQ(pixel(static_cast<int>(1 + i % 7), static_cast<int>(i / 7)), texels[i]) << i;
   const std::vector<std::uint32_t> shifted = {12, 13, 14, 14, 14, 14, 14};
   for (int x = 0; x < 7; ++x) EXPECT_EQ(pixel(1 + x, 2), 0xFF000000u | shifted[static_cast<std::size_t>(x)]) << x;
   EXPECT_EQ(pixel(0, 0), 0u);
@@ -92,7 +96,9 @@ TEST_F(DeviceFixture, LockedRowsAreTheSampledRows) {
 TEST_F(DeviceFixture, VertexBufferLocksDiscardAndBounds) {
   IDirect3DVertexBuffer9* dynamic = nullptr;
   IDirect3DVertexBuffer9* plain = nullptr;
-  ASSERT_EQ(device().CreateVertexBuffer(4 * 28, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0x144, D3DPOOL_DEFAULT, &dynamic, nullptr), D3D_OK);
+  ASSERT_EQ(device().CreateVertexBuffer(4 * 28, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0x144, D3DPOOL_DEFAULT, &dynamic,
+                                        nullptr),
+            D3D_OK);
   ASSERT_EQ(device().CreateVertexBuffer(56, 0, 0x144, D3DPOOL_MANAGED, &plain, nullptr), D3D_OK);
   void* data = nullptr;
   ASSERT_EQ(dynamic->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
@@ -169,22 +175,13 @@ TEST_F(DeviceFixture, RecordsEveryCallAsOneLine) {
   device().DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
   device().EndScene();
   device().SetNPatchMode(1.5f);
-  EXPECT_EQ(device().calls(), (std::vector<std::string>{"CreateTexture(32, 32, 1, 0, 21, 1)",
-                                                        "CreateVertexBuffer(112, 520, 324, 0)",
-                                                        "tex#1.LockRect(0, {0, 0, 2, 2}, 0)",
-                                                        "tex#1.UnlockRect(0)",
-                                                        "vb#1.Lock(0, 0, 8192)",
-                                                        "vb#1.Unlock()",
-                                                        "Clear(0, null, 3, 4278190080, 1, 0)",
-                                                        "BeginScene()",
-                                                        "SetTexture(0, tex#1)",
-                                                        "SetTexture(1, null)",
-                                                        "SetRenderState(27, 1)",
-                                                        "SetStreamSource(0, vb#1, 0, 28)",
-                                                        "SetFVF(324)",
-                                                        "DrawPrimitive(5, 0, 2)",
-                                                        "EndScene()",
-                                                        "SetNPatchMode(1.5)"}));
+  EXPECT_EQ(device().calls(),
+            (std::vector<std::string>{"CreateTexture(32, 32, 1, 0, 21, 1)", "CreateVertexBuffer(112, 520, 324, 0)",
+                                      "tex#1.LockRect(0, {0, 0, 2, 2}, 0)", "tex#1.UnlockRect(0)",
+                                      "vb#1.Lock(0, 0, 8192)", "vb#1.Unlock()", "Clear(0, null, 3, 4278190080, 1, 0)",
+                                      "BeginScene()", "SetTexture(0, tex#1)", "SetTexture(1, null)",
+                                      "SetRenderState(27, 1)", "SetStreamSource(0, vb#1, 0, 28)", "SetFVF(324)",
+                                      "DrawPrimitive(5, 0, 2)", "EndScene()", "SetNPatchMode(1.5)"}));
   device().clearCalls();
   device().setRecording(false);
   device().SetFVF(0x144);
@@ -267,7 +264,8 @@ TEST_F(DeviceFixture, RenderTargetTexturesReadBack) {
   IDirect3DSurface9* level = nullptr;
   IDirect3DSurface9* copy = nullptr;
   IDirect3DSurface9* backBuffer = nullptr;
-  ASSERT_EQ(device().CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr), D3D_OK);
+  ASSERT_EQ(device().CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+            D3D_OK);
   ASSERT_EQ(target->GetSurfaceLevel(0, &level), D3D_OK);
   ASSERT_EQ(device().CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr), D3D_OK);
   ASSERT_EQ(device().GetRenderTarget(0, &backBuffer), D3D_OK);
