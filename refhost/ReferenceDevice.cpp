@@ -32,6 +32,9 @@ namespace {
 
 constexpr std::int32_t kMaxSide = 16384;
 constexpr UINT kTextureMemory = 512u << 20;
+// The most primitives one draw takes (a device's MaxPrimitiveCount), so vertex counts and byte
+// offsets stay far inside 64 bits.
+constexpr UINT kMaxPrimitives = 1u << 24;
 
 std::int32_t side(std::int32_t value) {
   return value >= 1 && value <= kMaxSide ? value : 1;
@@ -704,7 +707,7 @@ HRESULT ReferenceDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, 
 HRESULT ReferenceDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives, const void* vertices, UINT stride) {
   if (log_.enter(nullptr, "DrawPrimitiveUP", type, primitives, D3DCallLog::Text{vertices ? "data" : "null"}, stride))
     return D3DERR_INVALIDCALL;
-  if (!vertices) return D3DERR_INVALIDCALL;
+  if (!vertices || primitives > kMaxPrimitives) return D3DERR_INVALIDCALL;
   // As Direct3D documents: stream 0 is unset after a draw from memory.
   stream_ = nullptr;
   streamOffset_ = streamStride_ = 0;
@@ -717,7 +720,7 @@ HRESULT ReferenceDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitives,
 
 HRESULT ReferenceDevice::draw(D3DPRIMITIVETYPE type, UINT primitives, const std::uint8_t* bytes, std::size_t available,
                               UINT stride) {
-  if (!inScene_) return D3DERR_INVALIDCALL;
+  if (!inScene_ || primitives > kMaxPrimitives) return D3DERR_INVALIDCALL;
   if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_TRIANGLEFAN) return D3DERR_INVALIDCALL;
   if ((fvf_ & D3DFVF_POSITION_MASK) != D3DFVF_XYZRHW) return D3DERR_INVALIDCALL;
   // The vertex layout of the FVF: position, point size, diffuse, specular, then texture sets.
@@ -746,9 +749,12 @@ HRESULT ReferenceDevice::draw(D3DPRIMITIVETYPE type, UINT primitives, const std:
   for (int s = 0; s < D3DPipelineState::kStages; ++s) textures[s] = textures_[s] ? &textures_[s]->pixels() : nullptr;
   const D3DPixels& target = renderTarget_->pixels();
   const bool depth = hasDepth_ && target.width <= width_ && target.height <= height_;
-  if (!pixelPath_.prepare(state_, textures, depth, target.width)) return D3DERR_INVALIDCALL;
-
-  vertices_.resize(static_cast<std::size_t>(count));
+  try {
+    if (!pixelPath_.prepare(state_, textures, depth, target.width)) return D3DERR_INVALIDCALL;
+    vertices_.resize(static_cast<std::size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   for (std::size_t i = 0; i < vertices_.size(); ++i) {
     const std::uint8_t* at = bytes + i * stride;
     D3DVertex& v = vertices_[i];

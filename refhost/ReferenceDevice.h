@@ -37,8 +37,8 @@
 //     RENDERTARGET (default pool only); DYNAMIC is not allowed in the managed pool.
 //   - Vertices must be pre-transformed (D3DFVF_XYZRHW); point size and specular colour are skipped,
 //     a missing diffuse colour is opaque white, and the first texture set's u, v are read. Triangle
-//     lists, strips and fans draw; points and lines answer D3DERR_INVALIDCALL. DrawPrimitiveUP unsets
-//     stream 0, as Direct3D documents.
+//     lists, strips and fans draw, up to 2^24 primitives a call; points and lines answer
+//     D3DERR_INVALIDCALL. DrawPrimitiveUP unsets stream 0, as Direct3D documents.
 //   - Calls nobody here uses answer D3DERR_INVALIDCALL and set nothing (their out-pointers null);
 //     QueryInterface answers E_NOINTERFACE; SetVertexShader and SetPixelShader take null only (the
 //     fixed-function pipeline).

@@ -140,6 +140,11 @@ TEST_F(DeviceFixture, DrawsFromTheStreamSource) {
   ASSERT_EQ(device().BeginScene(), D3D_OK);
   EXPECT_EQ(device().DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), D3D_OK);
   EXPECT_EQ(device().DrawPrimitive(D3DPT_TRIANGLESTRIP, 5, 2), D3DERR_INVALIDCALL) << "past the buffer's end";
+  EXPECT_EQ(device().DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0xFFFFFFFFu), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().DrawPrimitive(D3DPT_LINELIST, 0, 1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0xFFFFFFFFu, vertices.data(), 0xFFFFFFFFu),
+            D3DERR_INVALIDCALL);
+  ASSERT_EQ(device().SetStreamSource(0, buffer, 0, 28), D3D_OK);
   ASSERT_EQ(device().EndScene(), D3D_OK);
   EXPECT_EQ(device().DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL) << "outside a scene";
   EXPECT_EQ(pixel(0, 0), 0u);
