@@ -1,5 +1,5 @@
-// The blend kernels against a reference written from the blending formulas, and every SIMD twin against the
-// scalar kernels, byte for byte.
+// The blend kernels on every path against a reference written from the blending formulas, byte for byte, and
+// the choice of path. The SIMD twins at every width, alignment and alpha run are pinned by the golden table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -116,85 +116,6 @@ TEST(BlendKernels, EveryMethodAndCoverageFormMatchesTheFormulasOverAllBytePairs)
       }
     }
   }
-}
-
-// ---- the SIMD twins against the scalar kernels --------------------------------------------------------------
-
-// Pixels with runs of transparent, opaque and random alpha, as sprites have.
-std::vector<std::uint8_t> spriteLikePool(std::mt19937& random, int pixels) {
-  std::vector<std::uint8_t> pool(4 * static_cast<std::size_t>(pixels));
-  for (auto& byte : pool) byte = std::uint8_t(random());
-  for (int i = 0; i < pixels;) {
-    const int run = 1 + int(random() % 12), kind = int(random() % 3);
-    for (int j = i; j < std::min(pixels, i + run); ++j) {
-      if (kind < 2) pool[4 * j + 3] = kind == 0 ? 0 : 255;
-    }
-    i += run;
-  }
-  return pool;
-}
-
-// A destination-sized block at a given byte offset from a 64-byte boundary with guard bytes around it.
-struct GuardedRows {
-  GuardedRows(int offset, std::ptrdiff_t pitch, int rows) : storage(64 + offset + pitch * rows + 64 + 64) {
-    const auto base = reinterpret_cast<std::uintptr_t>(storage.data());
-    first = storage.data() + ((64 - base % 64) % 64) + 64 + offset;
-  }
-  std::vector<std::uint8_t> storage;
-  std::uint8_t* first;
-};
-
-void checkTwinsMatchScalar(KernelPath path) {
-  std::mt19937 random(11);
-  const std::vector<std::uint8_t> pool = spriteLikePool(random, 4096);
-  auto fill = [&](std::uint8_t* to, std::size_t bytes) {
-    std::memcpy(to, &pool[random() % (pool.size() - bytes) & ~std::size_t{3}], bytes);
-  };
-  constexpr int kRows = 3;
-  for (int method = 0; method < 4; ++method) {
-    for (unsigned flags = kFlagSimd; flags < 32; flags += 2) {
-      for (int width = 1; width <= 67; ++width) {
-        for (int offset = 0; offset < 16; ++offset) {
-          const std::ptrdiff_t dstPitch = 4 * width + 13, srcPitch = 4 * width + 7, clipPitch = 4 * width + 5;
-          std::vector<std::uint8_t> src(static_cast<std::size_t>(srcPitch * kRows)), clip(clipPitch * kRows);
-          fill(src.data(), src.size());
-          fill(clip.data(), clip.size());
-          GuardedRows actual(offset, dstPitch, kRows), expected(offset, dstPitch, kRows);
-          fill(actual.storage.data(), actual.storage.size());
-          const std::vector<std::uint8_t> before = actual.storage;
-          std::memcpy(expected.first, actual.first, static_cast<std::size_t>(dstPitch * kRows));
-          BlendParams params;
-          for (int i = 0; i < 4; ++i) {
-            params.multiply[i] = std::uint8_t(random());
-            params.add[i] = std::uint8_t(random() % 3 ? 0 : random());
-          }
-          params.rate = std::uint8_t(random());
-          params.clipper = clip.data();
-          params.clipperPitch = clipPitch;
-          normalKernel(KernelPath::kScalar, method, flags & ~kFlagSimd)(expected.first, dstPitch, src.data(), srcPitch,
-                                                                       width, kRows, params);
-          normalKernel(path, method, flags)(actual.first, dstPitch, src.data(), srcPitch, width, kRows, params);
-          ASSERT_EQ(0, std::memcmp(actual.first, expected.first, static_cast<std::size_t>(dstPitch * kRows)))
-              << "method " << method << " flags " << flags << " width " << width << " offset " << offset;
-          // Nothing outside the rows is touched: the guards and the gaps between rows keep their bytes.
-          const std::ptrdiff_t start = actual.first - actual.storage.data();
-          for (std::size_t i = 0; i < before.size(); ++i) {
-            const std::ptrdiff_t at = std::ptrdiff_t(i) - start;
-            if (at < 0 || at >= dstPitch * kRows || at % dstPitch >= 4 * width) {
-              ASSERT_EQ(actual.storage[i], before[i]) << "byte " << at << " outside the rows changed";
-            }
-          }
-        }
-      }
-    }
-  }
-}
-
-TEST(BlendKernelTwins, Sse2AndAvx2EqualScalarForEveryKeyWidthAndAlignment) {
-  ASSERT_TRUE(tamblet::kernels::kernelPathSupported(KernelPath::kSse2));
-  checkTwinsMatchScalar(KernelPath::kSse2);
-  if (!tamblet::kernels::kernelPathSupported(KernelPath::kAvx2)) GTEST_SKIP() << "the processor has no AVX2";
-  checkTwinsMatchScalar(KernelPath::kAvx2);
 }
 
 TEST(BlendKernelPaths, ForcingAPathSwapsTheTwinsAndOutOfRangeKeysHaveNoKernel) {
