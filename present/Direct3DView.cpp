@@ -51,14 +51,17 @@ bool Direct3DView::build() {
   return true;
 }
 
-bool Direct3DView::clearScreen() const {
-  return succeeded(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0));
+void Direct3DView::clearScreen() const {
+  device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kOpaqueBlack, 1.0f, 0);
 }
 
 bool Direct3DView::draw() {
   if (!device_) return false;
   if (!scene_ || !transition_) return true;
-  if (!built_) return clearScreen();
+  if (!built_) {
+    clearScreen();
+    return true;
+  }
   if (transition_->IsRunning()) {
     // Each begin is paired with its end, whatever the store draw between them answered.
     bool ok = transition_->BeginOldPicture();

@@ -68,7 +68,7 @@ class Direct3DView {
   const SpriteStore& backStore() const { return back_; }
 
  private:
-  bool clearScreen() const;
+  void clearScreen() const;  // to opaque black, depth 1
 
   Ref<IDirect3DDevice9> device_;  // the device slot
   // ---- Fields, in order. ----

@@ -173,7 +173,10 @@ void SpriteStore::clear() {
 }
 
 void SpriteStore::releaseDeviceResources() {
-  for (const std::unique_ptr<Direct3DSpriteRecord>& record : records_) record->texture.releaseTexture();
+  for (const std::unique_ptr<Direct3DSpriteRecord>& record : records_) {
+    record->texture.releaseTexture();
+    record->whiteTexture = nullptr;  // the next rebuild hands out the new one
+  }
   vertexBuffer_.releaseBuffer();
   whiteTexture_.reset();
 }
