@@ -1,0 +1,215 @@
+// SceneWipe.dll's Direct3D transition on the reference device: every effect gives exactly the
+// software transition's picture from the same two pictures (drawn into its render targets by the
+// device), pinned by one checksum; calls out of order are refused; the default-pool resources go
+// with a lost device and come back with a reset; the capture is the old picture until one is drawn.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/D3D9.h"
+#include "host/Modules.h"
+#include "host/Ref.h"
+#include "refhost/CaptureService.h"
+#include "refhost/MainSurface.h"
+#include "refhost/ReferenceDevice.h"
+#include "refhost/SceneWipe.h"
+#include "tests/refhost/HostFixture.h"
+#include "tests/support/Checksum.h"
+
+namespace refhost::testing {
+namespace {
+
+using namespace tamblet;
+
+constexpr std::int32_t kWidth = 40, kHeight = 30;
+
+// A picture made of filled rectangles, as the device's Clear draws them and as words in memory.
+struct Picture {
+  std::vector<std::pair<D3DRECT, D3DCOLOR>> fills;
+  std::vector<std::uint32_t> pixels;
+};
+
+Picture randomPicture(std::mt19937& random) {
+  Picture picture{{{D3DRECT{0, 0, kWidth, kHeight}, static_cast<D3DCOLOR>(random())}}, {}};
+  for (int i = 0; i < 6; ++i) {
+    const LONG x = static_cast<LONG>(random() % kWidth), y = static_cast<LONG>(random() % kHeight);
+    const LONG right = x + 1 + static_cast<LONG>(random() % (kWidth - x));
+    const LONG bottom = y + 1 + static_cast<LONG>(random() % (kHeight - y));
+    picture.fills.push_back({D3DRECT{x, y, right, bottom}, static_cast<D3DCOLOR>(random())});
+  }
+  picture.pixels.assign(kWidth * kHeight, 0);
+  for (const auto& [rect, colour] : picture.fills)
+    for (LONG y = rect.y1; y < rect.y2; ++y)
+      for (LONG x = rect.x1; x < rect.x2; ++x) picture.pixels[static_cast<std::size_t>(y * kWidth + x)] = colour;
+  return picture;
+}
+
+void draw(IDirect3DDevice9& device, const Picture& picture) {
+  for (const auto& [rect, colour] : picture.fills) device.Clear(1, &rect, D3DCLEAR_TARGET, colour, 1.0f, 0);
+}
+
+class Direct3DWipeTest : public HostFixture {
+ protected:
+  void SetUp() override {
+    HostFixture::SetUp();
+    device_ = Ref<ReferenceDevice>::adopt(new ReferenceDevice(kWidth, kHeight));
+  }
+  void TearDown() override {
+    device_.reset();
+    HostFixture::TearDown();
+  }
+
+  static Ref<IDirect3DTransition> makeWipe() {
+    return Ref<IDirect3DTransition>::adopt(
+        static_cast<IDirect3DTransition*>(create(kModuleSceneWipe, kIID_IDirect3DTransition)));
+  }
+  // One transition frame as the engine's view draws it inside the host's scene.
+  bool frame(IDirect3DTransition& wipe, const Picture* old, const Picture& fresh, float progress) {
+    wipe.SetProgress(progress);
+    device_->BeginScene();
+    bool ok = true;
+    if (old) {
+      ok = wipe.BeginOldPicture();
+      draw(*device_, *old);
+      ok = wipe.EndOldPicture() && ok;
+    }
+    ok = wipe.BeginNewPicture() && ok;
+    draw(*device_, fresh);
+    ok = wipe.EndNewPicture() && wipe.Compose() && ok;
+    device_->EndScene();
+    return ok;
+  }
+  std::vector<std::uint32_t> backBuffer() const {
+    std::vector<std::uint32_t> words(kWidth * kHeight);
+    const auto* rows = reinterpret_cast<const std::uint8_t*>(device_->backBuffer());
+    for (std::int32_t y = 0; y < kHeight; ++y)
+      std::memcpy(&words[static_cast<std::size_t>(y * kWidth)], rows + y * device_->backBufferPitch(), kWidth * 4);
+    return words;
+  }
+
+  Ref<ReferenceDevice> device_;
+};
+
+// What the software transition makes of the same pictures.
+std::vector<std::uint32_t> softwareFrame(SurfaceFactory& factory, const Picture& old, const Picture& fresh,
+                                         std::int32_t number, float progress) {
+  auto wipe = Ref<SceneWipe>::adopt(SceneWipe::create(&factory));
+  auto main = Ref<MainSurface>::adopt(MainSurface::create(kWidth, kHeight));
+  if (!wipe->SetUp(kWidth, kHeight)) return {};
+  for (std::int32_t y = 0; y < kHeight; ++y) {
+    std::memcpy(wipe->GetOldPictureSurface()->GetPixelAddress(0, y), &old.pixels[static_cast<std::size_t>(y * kWidth)], kWidth * 4);
+    std::memcpy(wipe->GetNewPictureSurface()->GetPixelAddress(0, y), &fresh.pixels[static_cast<std::size_t>(y * kWidth)], kWidth * 4);
+  }
+  if (!wipe->Begin(number) || !wipe->Compose(main.get(), progress)) return {};
+  std::vector<std::uint32_t> words(kWidth * kHeight);
+  for (std::int32_t y = 0; y < kHeight; ++y)
+    std::memcpy(&words[static_cast<std::size_t>(y * kWidth)], main->GetPixelAddress(0, y), kWidth * 4);
+  return words;
+}
+
+TEST_F(Direct3DWipeTest, EveryEffectMatchesTheSoftwareTransitionAndTheStoredChecksum) {
+  std::mt19937 random(1414);
+  auto rule = Ref<ISurface>::adopt(host().surfaceFactory().Create(13, 7, 32));
+  for (std::int32_t y = 0; y < 7; ++y)
+    for (std::int32_t x = 0; x < 13 * 4; ++x) rule->GetPixelAddress(0, y)[x] = static_cast<std::uint8_t>(random());
+  ASSERT_TRUE(SceneWipe::setRuleImage(100, rule.get()));
+
+  auto wipe = makeWipe();
+  ASSERT_TRUE(wipe);
+  wipe->SetDevice(device_.get());
+  ASSERT_TRUE(wipe->SetUp(kWidth, kHeight, nullptr));
+  tamblet::testing::Checksum sum;
+  for (std::int32_t number : {0, 1, 2, 3, 4, 5, 6, 100}) {
+    const Picture old = randomPicture(random), fresh = randomPicture(random);
+    ASSERT_TRUE(wipe->Begin(number));
+    for (float progress : {0.0f, 0.3f, 0.5f, 0.85f, 1.0f}) {
+      SCOPED_TRACE(::testing::Message() << "effect " << number << " at " << progress);
+      ASSERT_TRUE(frame(*wipe, &old, fresh, progress));
+      const std::vector<std::uint32_t> picture = backBuffer();
+      ASSERT_EQ(picture, softwareFrame(host().surfaceFactory(), old, fresh, number, progress));
+      sum.add(picture.data(), picture.size() * 4);
+    }
+    ASSERT_TRUE(wipe->End());
+  }
+  EXPECT_EQ(sum.value(), 0xF311BBF7u);
+}
+
+TEST_F(Direct3DWipeTest, CallsOutOfOrderAreRefused) {
+  auto wipe = makeWipe();
+  EXPECT_FALSE(wipe->SetUp(kWidth, kHeight, nullptr));  // no device yet
+  wipe->SetDevice(device_.get());
+  IDirect3DTransition& w = *wipe;
+  const std::pair<const char*, std::function<bool()>> calls[] = {
+      {"begin before set-up", [&] { return !w.Begin(0); }},
+      {"no width", [&] { return !w.SetUp(0, kHeight, nullptr); }},
+      {"too high", [&] { return !w.SetUp(kWidth, 16385, nullptr); }},
+      {"set up", [&] { return w.SetUp(kWidth, kHeight, nullptr); }},
+      {"a picture before begin", [&] { return !w.BeginNewPicture() && !w.BeginOldPicture(); }},
+      {"compose or end before begin", [&] { return !w.Compose() && !w.End() && !w.IsRunning(); }},
+      {"no such effect", [&] { return !w.Begin(7) && !w.Begin(-1) && !w.Begin(99) && !w.Begin(100); }},
+      {"begin", [&] { return w.Begin(3) && w.IsRunning(); }},
+      {"end of a pass never begun", [&] { return !w.EndOldPicture() && !w.EndNewPicture(); }},
+      {"old pass", [&] { return w.BeginOldPicture(); }},
+      {"nested pass, compose inside, end of the other", [&] {
+         return !w.BeginNewPicture() && !w.BeginOldPicture() && !w.Compose() && !w.EndNewPicture();
+       }},
+      {"old pass ends, compose", [&] { return w.EndOldPicture() && w.Compose(); }},
+      {"end", [&] { return w.End() && !w.IsRunning() && !w.End() && !w.Compose(); }},
+  };
+  for (const auto& [what, call] : calls) EXPECT_TRUE(call()) << what;
+}
+
+TEST_F(Direct3DWipeTest, DefaultPoolGoesWithALostDeviceAndComesBackWithTheReset) {
+  std::mt19937 random(99);
+  const Picture old = randomPicture(random), fresh = randomPicture(random);
+  D3DPRESENT_PARAMETERS parameters{};
+  parameters.BackBufferWidth = kWidth;
+  parameters.BackBufferHeight = kHeight;
+  parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
+  parameters.Windowed = 1;
+  {
+    auto wipe = makeWipe();
+    wipe->SetDevice(device_.get());
+    ASSERT_TRUE(wipe->SetUp(kWidth, kHeight, nullptr));
+    ASSERT_TRUE(wipe->Begin(0));
+    ASSERT_TRUE(frame(*wipe, &old, fresh, 0.5f));
+    const std::vector<std::uint32_t> before = backBuffer();
+
+    device_->loseDevice();
+    device_->restoreDevice();
+    EXPECT_FALSE(succeeded(device_->Reset(&parameters)));  // the render targets still live
+    EXPECT_TRUE(wipe->OnLostDevice());
+    EXPECT_TRUE(succeeded(device_->Reset(&parameters)));
+    wipe->SetDevice(device_.get());
+    EXPECT_TRUE(wipe->OnResetDevice());
+    EXPECT_TRUE(wipe->IsRunning());
+    ASSERT_TRUE(frame(*wipe, &old, fresh, 0.5f));
+    EXPECT_EQ(backBuffer(), before);
+  }
+  EXPECT_EQ(device_->liveResources(), 0);
+  EXPECT_EQ(device_->referenceCount(), 1);
+}
+
+TEST_F(Direct3DWipeTest, TheCaptureIsTheOldPictureUntilOneIsDrawn) {
+  std::mt19937 random(7);
+  const Picture shown = randomPicture(random), fresh = randomPicture(random), old = randomPicture(random);
+  Capture capture{kWidth, kHeight, shown.pixels};
+  auto wipe = makeWipe();
+  wipe->SetDevice(device_.get());
+  ASSERT_TRUE(wipe->SetUp(kWidth, kHeight, &capture));
+  capture.pixels.assign(capture.pixels.size(), 0);  // copied at set-up
+  ASSERT_TRUE(wipe->Begin(0));
+  ASSERT_TRUE(frame(*wipe, nullptr, fresh, 0.0f));
+  EXPECT_EQ(backBuffer(), shown.pixels);
+  ASSERT_TRUE(frame(*wipe, &old, fresh, 0.0f));
+  EXPECT_EQ(backBuffer(), old.pixels);
+  ASSERT_TRUE(frame(*wipe, &old, fresh, 1.0f));
+  EXPECT_EQ(backBuffer(), fresh.pixels);
+}
+
+}  // namespace
+}  // namespace refhost::testing
