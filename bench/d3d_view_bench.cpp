@@ -26,8 +26,8 @@ struct Scene {
     for (std::int32_t n = 1; n <= 1000; ++n) {
       SpriteRecord* s = table.findOrCreate(n);
       const auto planes = n % 2 ? refhost::PixelStore::Planes::PixelsAndAlpha : refhost::PixelStore::Planes::PixelsOnly;
-      Ref<ISurface> surface = Ref<ISurface>::adopt(
-          refhost::Surface::create(16 << (random() % 3), 16 << (random() % 3), 32, planes));
+      Ref<ISurface> surface =
+          Ref<ISurface>::adopt(refhost::Surface::create(16 << (random() % 3), 16 << (random() % 3), 32, planes));
       s->setSurface(surface.get());
       s->x = static_cast<std::int32_t>(random() % 640), s->y = static_cast<std::int32_t>(random() % 480);
       s->z = static_cast<std::int32_t>(random() % 8);

@@ -11,7 +11,9 @@ CDXPlugin* CDXPlugin::create(Direct3DView* view, IHostKernel* kernel) {
   return new (std::nothrow) CDXPlugin(view, kernel);
 }
 
-std::int32_t CDXPlugin::AddRef() { return ++referenceCount_; }
+std::int32_t CDXPlugin::AddRef() {
+  return ++referenceCount_;
+}
 
 std::int32_t CDXPlugin::Release() {
   if (--referenceCount_ > 0) return referenceCount_;
@@ -20,9 +22,13 @@ std::int32_t CDXPlugin::Release() {
   return 0;
 }
 
-bool CDXPlugin::Prepare() { return true; }
+bool CDXPlugin::Prepare() {
+  return true;
+}
 
-bool CDXPlugin::PrepareAgain() { return true; }
+bool CDXPlugin::PrepareAgain() {
+  return true;
+}
 
 bool CDXPlugin::Draw() {
   if (!view_) return false;
@@ -30,7 +36,9 @@ bool CDXPlugin::Draw() {
   return report::reportMessageBox(fixedText(FixedText::kD3DViewDrawFailed));
 }
 
-bool CDXPlugin::OnLostDevice() { return view_ && view_->onLostDevice(); }
+bool CDXPlugin::OnLostDevice() {
+  return view_ && view_->onLostDevice();
+}
 
 bool CDXPlugin::OnResetDevice() {
   if (!view_ || !service_) return false;

@@ -19,14 +19,14 @@ class CDXPlugin final : public IDXPlugin {
   // capture service. Null when memory runs out.
   static CDXPlugin* create(Direct3DView* view, IHostKernel* kernel);
 
-  std::int32_t TAMBLET_HOSTCALL AddRef() override;       // 0
-  std::int32_t TAMBLET_HOSTCALL Release() override;      // 1; at 0 closes and frees itself
-  bool TAMBLET_HOSTCALL Prepare() override;              // 2; true
-  bool TAMBLET_HOSTCALL Draw() override;                 // 3
-  bool TAMBLET_HOSTCALL OnLostDevice() override;         // 4
-  bool TAMBLET_HOSTCALL OnResetDevice() override;        // 5
-  bool TAMBLET_HOSTCALL Close() override;                // 6; true
-  bool TAMBLET_HOSTCALL PrepareAgain() override;         // 7; true
+  std::int32_t TAMBLET_HOSTCALL AddRef() override;   // 0
+  std::int32_t TAMBLET_HOSTCALL Release() override;  // 1; at 0 closes and frees itself
+  bool TAMBLET_HOSTCALL Prepare() override;          // 2; true
+  bool TAMBLET_HOSTCALL Draw() override;             // 3
+  bool TAMBLET_HOSTCALL OnLostDevice() override;     // 4
+  bool TAMBLET_HOSTCALL OnResetDevice() override;    // 5
+  bool TAMBLET_HOSTCALL Close() override;            // 6; true
+  bool TAMBLET_HOSTCALL PrepareAgain() override;     // 7; true
 
   // Registers with the service (borrowed; the kernel keeps it) and takes its device into the
   // view's device slot. False when the service refuses.
@@ -46,7 +46,7 @@ class CDXPlugin final : public IDXPlugin {
   IDirect3DPluginService* service_ = nullptr;
   ICaptureService* captureService_ = nullptr;
   bool registered_ = false;
-  Direct3DView* view_;  // not owned; null once closed
+  Direct3DView* view_;   // not owned; null once closed
   IHostKernel* kernel_;  // borrowed
 };
 

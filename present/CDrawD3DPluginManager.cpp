@@ -10,7 +10,9 @@ void removeFrom(SpriteTable& table, IDXPlugin* plugin) {
 
 }  // namespace
 
-std::int32_t CDrawD3DPluginManager::AddRef() { return ++referenceCount_; }
+std::int32_t CDrawD3DPluginManager::AddRef() {
+  return ++referenceCount_;
+}
 
 std::int32_t CDrawD3DPluginManager::Release() {
   if (--referenceCount_ <= 0) {
@@ -27,7 +29,9 @@ bool CDrawD3DPluginManager::SetPlugin(std::int32_t sprite, IDXPlugin* plugin) {
   return true;
 }
 
-bool CDrawD3DPluginManager::RemovePlugin(std::int32_t sprite) { return SetPlugin(sprite, nullptr); }
+bool CDrawD3DPluginManager::RemovePlugin(std::int32_t sprite) {
+  return SetPlugin(sprite, nullptr);
+}
 
 bool CDrawD3DPluginManager::RemovePluginEverywhere(IDXPlugin* plugin) {
   if (!plugin) return true;

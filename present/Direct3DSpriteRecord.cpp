@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::int32_t kLargeTextureLimit = 1024;
 
-std::uint32_t lowByte(std::int32_t value) { return static_cast<std::uint32_t>(value) & 0xFFu; }
+std::uint32_t lowByte(std::int32_t value) {
+  return static_cast<std::uint32_t>(value) & 0xFFu;
+}
 
 }  // namespace
 

@@ -26,10 +26,9 @@ class Direct3DSpriteRecord {
   };
 
   // Copies the sprite's properties, takes its surface and draw plug-in, and loads the texture when
-  // the surface object changed or the texture is missing (a failed load, a failed reset). A failure's messages are shown once per
-  // record and surface: `newRecord` picks the closing text (made or refreshed).
-  Fill fill(IDirect3DDevice9* device, const SpriteRecord& sprite, IDirect3DTexture9* storeWhiteTexture,
-            bool newRecord);
+  // the surface object changed or the texture is missing (a failed load, a failed reset). A failure's messages are
+  // shown once per record and surface: `newRecord` picks the closing text (made or refreshed).
+  Fill fill(IDirect3DDevice9* device, const SpriteRecord& sprite, IDirect3DTexture9* storeWhiteTexture, bool newRecord);
 
   // Loads the texture again from the record's surface (after a device reset), quietly; false when
   // that fails, which the next fill retries.

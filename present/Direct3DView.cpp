@@ -11,8 +11,8 @@ constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 
 // The Direct3D transition object from SceneWipe.dll (one reference), or null.
 IDirect3DTransition* createDirect3DTransition() {
-  auto create = reinterpret_cast<CreateInterfaceFunction>(
-      platform::findModuleSymbol(kModuleSceneWipe, kCreateInterfaceSymbol));
+  auto create =
+      reinterpret_cast<CreateInterfaceFunction>(platform::findModuleSymbol(kModuleSceneWipe, kCreateInterfaceSymbol));
   return create ? static_cast<IDirect3DTransition*>(create(&kIID_IDirect3DTransition)) : nullptr;
 }
 
@@ -116,9 +116,13 @@ bool Direct3DView::setTransitionProgress(float progress) {
   return true;
 }
 
-bool Direct3DView::endTransition() { return transition_ && transition_->End(); }
+bool Direct3DView::endTransition() {
+  return transition_ && transition_->End();
+}
 
-bool Direct3DView::transitionRunning() const { return transition_ && transition_->IsRunning(); }
+bool Direct3DView::transitionRunning() const {
+  return transition_ && transition_->IsRunning();
+}
 
 void Direct3DView::removePlugin(IDXPlugin* plugin) {
   current_.removePlugin(plugin);

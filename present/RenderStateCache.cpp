@@ -1,6 +1,5 @@
 #include "present/RenderStateCache.h"
 
-
 namespace tamblet {
 
 template <std::size_t N, class Call>

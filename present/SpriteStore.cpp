@@ -10,7 +10,9 @@
 namespace tamblet {
 namespace {
 
-bool listed(const SpriteRecord& sprite) { return !sprite.suspended; }
+bool listed(const SpriteRecord& sprite) {
+  return !sprite.suspended;
+}
 
 // The four vertices of a record, top-left, top-right, bottom-left, bottom-right (strip order).
 void writeQuad(const Direct3DSpriteRecord& record, SpriteVertex* out) {
@@ -23,8 +25,8 @@ void writeQuad(const Direct3DSpriteRecord& record, SpriteVertex* out) {
     for (int i = 0; i < 4; ++i) {
       const TransformPosition& p = record.transformPositions[i];
       const TextureCoordinate& t = record.transformTexCoords[i];
-      out[i] = {p.x - 0.5f, p.y - 0.5f, p.z, p.w != 0.0f ? 1.0f / p.w : 0.0f, diffuse, t.u * inverseWidth,
-                t.v * inverseHeight};
+      out[i] = {p.x - 0.5f,         p.y - 0.5f,         p.z, p.w != 0.0f ? 1.0f / p.w : 0.0f, diffuse,
+                t.u * inverseWidth, t.v * inverseHeight};
     }
     return;
   }
@@ -54,7 +56,8 @@ void writeQuad(const Direct3DSpriteRecord& record, SpriteVertex* out) {
 bool SpriteStore::rebuild(IDirect3DDevice9* device, const SpriteTable& table) {
   if (!refreshRecords(device, table)) return false;
   sortDrawList();
-  if (!vertexBuffer_.reserve(device, static_cast<std::int32_t>(std::min<std::size_t>(records_.size(), INT32_MAX / 4)) * 4))
+  if (!vertexBuffer_.reserve(device,
+                             static_cast<std::int32_t>(std::min<std::size_t>(records_.size(), INT32_MAX / 4)) * 4))
     return false;
   if (!writeVertices()) return false;
   return prepareDrawPlugins();

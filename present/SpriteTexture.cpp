@@ -85,8 +85,8 @@ SpriteTexture::Load SpriteTexture::load(IDirect3DDevice9* device, ISurface* surf
   const std::int32_t width = surface->GetWidth();
   const std::int32_t height = surface->GetHeight();
   const RowSource source = rowSourceOf(surface);
-  const bool readsPixels = source == RowSource::kPixelsAndAlpha || source == RowSource::kPixelsOnly ||
-                           source == RowSource::kAlphaByte;
+  const bool readsPixels =
+      source == RowSource::kPixelsAndAlpha || source == RowSource::kPixelsOnly || source == RowSource::kAlphaByte;
   if (width < 1 || height < 1 || width > kLargestSize || height > kLargestSize ||
       (readsPixels && surface->GetBpp() != 32)) {
     reset();

@@ -25,8 +25,9 @@ bool SpriteVertexBuffer::create(IDirect3DDevice9* device, std::int32_t vertices)
   capacity_ = 0;
   IDirect3DVertexBuffer9* buffer = nullptr;
   if (!device || vertices > kMostVertices ||
-      !succeeded(device->CreateVertexBuffer(static_cast<UINT>(vertices * kStride), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                            fvf_, D3DPOOL_DEFAULT, &buffer, nullptr)) ||
+      !succeeded(device->CreateVertexBuffer(static_cast<UINT>(vertices * kStride),
+                                            D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, fvf_, D3DPOOL_DEFAULT, &buffer,
+                                            nullptr)) ||
       !buffer) {
     return report::reportMessageBox(fixedText(FixedText::kVertexBufferCreateFailed));
   }

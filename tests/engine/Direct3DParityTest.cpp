@@ -47,7 +47,8 @@ class Direct3DParity : public EngineFixture {
     SP_CreatePixelOnly(1, screenWidth, screenHeight);
     fill(1);
     for (std::int32_t n = 2; n <= 6; ++n) {
-      const std::int32_t width = 1 + static_cast<std::int32_t>(random() % 60), height = 1 + static_cast<std::int32_t>(random() % 40);
+      const std::int32_t width = 1 + static_cast<std::int32_t>(random() % 60),
+                         height = 1 + static_cast<std::int32_t>(random() % 40);
       if (random() % 2) {
         SP_Create(n, width, height, 0, 0, 0, 255);
       } else {

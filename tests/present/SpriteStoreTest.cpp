@@ -22,7 +22,8 @@ class SpriteStoreTest : public StoreScene {
     D3DLOCKED_RECT locked{};
     if (!t.texture || t.texture->LockRect(0, &locked, nullptr, 0) != 0) return {};
     for (std::int32_t y = 0; y < t.textureHeight; ++y)
-      std::memcpy(&out[static_cast<std::size_t>(y) * t.textureWidth], static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
+      std::memcpy(&out[static_cast<std::size_t>(y) * t.textureWidth],
+                  static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
                   static_cast<std::size_t>(t.textureWidth) * 4);
     t.texture->UnlockRect(0);
     return out;
@@ -70,9 +71,14 @@ TEST_F(SpriteStoreTest, UploadCases) {
     Planes planes;
     std::uint32_t (*expected)(const std::uint8_t* pixel, std::uint8_t alpha);
   } cases[] = {
-      {Planes::PixelsAndAlpha, [](const std::uint8_t* p, std::uint8_t) { return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24); }},
-      {Planes::PixelsOnly, [](const std::uint8_t* p, std::uint8_t) { return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16) | 0xFF000000u; }},
-      {Planes::AlphaOnly, [](const std::uint8_t*, std::uint8_t a) { return std::uint32_t(a * 0x010101u) | 0xFF000000u; }},
+      {Planes::PixelsAndAlpha,
+       [](const std::uint8_t* p, std::uint8_t) {
+         return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24);
+       }},
+      {Planes::PixelsOnly,
+       [](const std::uint8_t* p, std::uint8_t) { return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16) | 0xFF000000u; }},
+      {Planes::AlphaOnly,
+       [](const std::uint8_t*, std::uint8_t a) { return std::uint32_t(a * 0x010101u) | 0xFF000000u; }},
   };
   for (const Case& c : cases) {
     SpriteRecord& s = sprite(1, 3, 2, c.planes);
@@ -95,9 +101,15 @@ TEST_F(SpriteStoreTest, AreasAndTransformCorners) {
     float corners[4][2];
     float uv[4][2];
   } cases[] = {
-      {{0, 0, 0, 0}, {{-0.5f, -0.5f}, {99.5f, -0.5f}, {-0.5f, 29.5f}, {99.5f, 29.5f}}, {{0, 0}, {0.78125f, 0}, {0, 0.9375f}, {0.78125f, 0.9375f}}},
-      {{4, 2, 0, 5}, {{-0.5f, -0.5f}, {-0.5f, -0.5f}, {-0.5f, 4.5f}, {-0.5f, 4.5f}}, {{0.03125f, 0.0625f}, {0.03125f, 0.0625f}, {0.03125f, 0.21875f}, {0.03125f, 0.21875f}}},
-      {{8, 4, 64, 16}, {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 15.5f}, {63.5f, 15.5f}}, {{0.0625f, 0.125f}, {0.5625f, 0.125f}, {0.0625f, 0.625f}, {0.5625f, 0.625f}}},
+      {{0, 0, 0, 0},
+       {{-0.5f, -0.5f}, {99.5f, -0.5f}, {-0.5f, 29.5f}, {99.5f, 29.5f}},
+       {{0, 0}, {0.78125f, 0}, {0, 0.9375f}, {0.78125f, 0.9375f}}},
+      {{4, 2, 0, 5},
+       {{-0.5f, -0.5f}, {-0.5f, -0.5f}, {-0.5f, 4.5f}, {-0.5f, 4.5f}},
+       {{0.03125f, 0.0625f}, {0.03125f, 0.0625f}, {0.03125f, 0.21875f}, {0.03125f, 0.21875f}}},
+      {{8, 4, 64, 16},
+       {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 15.5f}, {63.5f, 15.5f}},
+       {{0.0625f, 0.125f}, {0.5625f, 0.125f}, {0.0625f, 0.625f}, {0.5625f, 0.625f}}},
   };
   SpriteRecord& s = sprite(1, 100, 30);
   for (const Case& c : cases) {
@@ -120,7 +132,8 @@ TEST_F(SpriteStoreTest, AreasAndTransformCorners) {
   ASSERT_TRUE(store.rebuild(device.get(), table));
   const std::vector<SpriteVertex> v = vertices();
   for (int i = 0; i < 4; ++i) {
-    const SpriteVertex expected{10.0f * i - 0.5f, 19.5f + i, 0.25f * i, 1.0f / (2.0f + 2.0f * i), 0xFFFFFFFF, 0.25f * i, 0.25f * i};
+    const SpriteVertex expected{10.0f * i - 0.5f, 19.5f + i, 0.25f * i, 1.0f / (2.0f + 2.0f * i),
+                                0xFFFFFFFF,       0.25f * i, 0.25f * i};
     EXPECT_EQ(std::memcmp(&v[i], &expected, sizeof expected), 0) << i;
   }
 }
@@ -170,7 +183,10 @@ TEST_F(SpriteStoreTest, LargeSurfaceWarningAndTextureFailures) {
   ASSERT_TRUE(store.rebuild(device.get(), table));
   ASSERT_TRUE(store.rebuild(device.get(), table));
   ASSERT_EQ(messages.boxes.size(), 1u);
-  EXPECT_EQ(messages.boxes[0].text, "\x81\x79\x8C\x78\x8D\x90\x81\x7A\n1024x1024\x83\x54\x83\x43\x83\x59\x82\xF0\x82\xB1\x82\xA6\x82\xE9\x83\x58\x83\x76\x83\x89\x83\x43\x83\x67\x97\x70\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83\x82\xCC\x8D\xEC\x90\xAC\x82\xCD\x8B\xD6\x8E\x7E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\n\n(1025 x 10)");
+  EXPECT_EQ(messages.boxes[0].text,
+            "\x81\x79\x8C\x78\x8D\x90\x81\x7A\n1024x1024\x83\x54\x83\x43\x83\x59\x82\xF0\x82\xB1\x82\xA6\x82\xE9\x83"
+            "\x58\x83\x76\x83\x89\x83\x43\x83\x67\x97\x70\x83\x65\x83\x4E\x83\x58\x83\x60\x83\x83\x82\xCC\x8D\xEC\x90"
+            "\xAC\x82\xCD\x8B\xD6\x8E\x7E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\n\n(1025 x 10)");
   EXPECT_EQ(store.records()[0]->texture.textureWidth, 2048);
   EXPECT_EQ(store.records()[0]->texture.textureHeight, 16);
   messages.boxes.clear();
@@ -181,10 +197,11 @@ TEST_F(SpriteStoreTest, LargeSurfaceWarningAndTextureFailures) {
   for (int frame = 0; frame < 2; ++frame) ASSERT_TRUE(store.rebuild(device.get(), table));
   std::vector<std::string> texts;
   for (const CapturedMessageBox& box : messages.boxes) texts.push_back(box.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{std::string(fixedText(FixedText::kD3DTextureCreateFailed)).replace(
-                                                 std::string(fixedText(FixedText::kD3DTextureCreateFailed)).find("%d x %d"), 7, "64 x 64"),
-                                             fixedText(FixedText::kD3DSpriteTextureFailed),
-                                             fixedText(FixedText::kD3DSpriteCreateFailed)}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{
+                std::string(fixedText(FixedText::kD3DTextureCreateFailed))
+                    .replace(std::string(fixedText(FixedText::kD3DTextureCreateFailed)).find("%d x %d"), 7, "64 x 64"),
+                fixedText(FixedText::kD3DSpriteTextureFailed), fixedText(FixedText::kD3DSpriteCreateFailed)}));
   EXPECT_FALSE(store.records()[1]->drawable());
   ASSERT_TRUE(store.rebuild(device.get(), table));
   EXPECT_TRUE(store.records()[1]->drawable());

@@ -22,7 +22,8 @@ using Planes = refhost::PixelStore::Planes;
 // A reference-host surface (one reference for the caller) whose pixel bytes and alpha plane are a
 // pattern drawn from `seed`.
 inline Ref<ISurface> patternSurface(std::int32_t width, std::int32_t height, Planes planes, std::uint32_t seed) {
-  Ref<ISurface> surface = Ref<ISurface>::adopt(refhost::Surface::create(width, height, planes == Planes::AlphaOnly ? 8 : 32, planes));
+  Ref<ISurface> surface =
+      Ref<ISurface>::adopt(refhost::Surface::create(width, height, planes == Planes::AlphaOnly ? 8 : 32, planes));
   std::mt19937 random(seed);
   for (std::int32_t y = 0; y < height; ++y) {
     if (std::uint8_t* row = surface->GetPixelAddress(0, y))
@@ -35,9 +36,7 @@ inline Ref<ISurface> patternSurface(std::int32_t width, std::int32_t height, Pla
 
 class StoreScene : public ::testing::Test {
  protected:
-  void SetUp() override {
-    deviceReferences_ = device->referenceCount();
-  }
+  void SetUp() override { deviceReferences_ = device->referenceCount(); }
   void TearDown() override {
     store.clear();
     table.removeAll();
@@ -46,7 +45,8 @@ class StoreScene : public ::testing::Test {
   }
 
   // The sprite under `number` with a pattern surface of the given size (made when absent).
-  SpriteRecord& sprite(std::int32_t number, std::int32_t width, std::int32_t height, Planes planes = Planes::PixelsAndAlpha) {
+  SpriteRecord& sprite(std::int32_t number, std::int32_t width, std::int32_t height,
+                       Planes planes = Planes::PixelsAndAlpha) {
     SpriteRecord* record = table.findOrCreate(number);
     record->setSurface(patternSurface(width, height, planes, static_cast<std::uint32_t>(number)).get());
     return *record;
