@@ -91,6 +91,7 @@ TEST_F(Direct3DView, PluginManagerAndAttachedPlugins) {
   EXPECT_FALSE(plugins->SetPlugin(4, &a));  // no such sprite
   for (std::int32_t n : {9, 5, 2}) ASSERT_EQ(SP_Create(n, 8, 8, 0, 0, 0, 255), 1);
   ASSERT_EQ(SP_CreateCustom(7), 1);
+  ASSERT_EQ(Sprite_SetSurface(7, Sprite_GetConstSurface(5)), 1);  // drawable but for being custom
   ASSERT_EQ(SP_SetZ(2, 5), 1);  // draw order 5, 9, 2
   EXPECT_TRUE(plugins->SetPlugin(2, &a));
   EXPECT_TRUE(plugins->SetPlugin(5, &b));
