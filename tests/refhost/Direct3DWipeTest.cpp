@@ -157,10 +157,73 @@ TEST_F(Direct3DWipeTest, CallsOutOfOrderAreRefused) {
       {"nested pass, compose inside, end of the other", [&] {
          return !w.BeginNewPicture() && !w.BeginOldPicture() && !w.Compose() && !w.EndNewPicture();
        }},
-      {"old pass ends, compose", [&] { return w.EndOldPicture() && w.Compose(); }},
+      {"old pass ends, compose (inside a scene, as draws must be)", [&] {
+         device_->BeginScene();
+         const bool ok = w.EndOldPicture() && w.Compose();
+         return succeeded(device_->EndScene()) && ok;
+       }},
       {"end", [&] { return w.End() && !w.IsRunning() && !w.End() && !w.Compose(); }},
   };
   for (const auto& [what, call] : calls) EXPECT_TRUE(call()) << what;
+}
+
+// The device calls of a frame once the resources exist: each pass saves the target, switches to its
+// picture and clears it, then puts the back buffer (surf#1) back; Compose reads both pictures
+// through one system-memory surface, uploads the frame and draws it as one point-sampled quad.
+TEST_F(Direct3DWipeTest, AFrameMakesTheseDeviceCallsAndAFailedCallFailsItsStep) {
+  std::mt19937 random(5);
+  const Picture old = randomPicture(random), fresh = randomPicture(random);
+  auto wipe = makeWipe();
+  wipe->SetDevice(device_.get());
+  ASSERT_TRUE(wipe->SetUp(kWidth, kHeight, nullptr));
+  ASSERT_TRUE(wipe->Begin(0));
+  ASSERT_TRUE(frame(*wipe, &old, fresh, 0.5f));
+  device_->setRecording(true);
+  device_->BeginScene();
+  ASSERT_TRUE(wipe->BeginOldPicture() && wipe->EndOldPicture() && wipe->BeginNewPicture() && wipe->EndNewPicture() &&
+              wipe->Compose());
+  device_->EndScene();
+  const std::vector<std::string> pass = {"GetRenderTarget(0)", "SetRenderTarget(0, surf#2)",
+                                         "Clear(0, null, 1, 4278190080, 1, 0)", "SetRenderTarget(0, surf#1)"};
+  std::vector<std::string> expected = {"BeginScene()"};
+  for (const char* picture : {"surf#2", "surf#3"}) {
+    expected.insert(expected.end(), pass.begin(), pass.end());
+    expected[expected.size() - 3] = std::string("SetRenderTarget(0, ") + picture + ")";
+  }
+  for (const char* picture : {"surf#2", "surf#3"}) {
+    expected.insert(expected.end(), {std::string("GetRenderTargetData(") + picture + ", surf#4)",
+                                     "surf#4.LockRect(null, 16)", "surf#4.UnlockRect()"});
+  }
+  expected.insert(expected.end(),
+                  {"tex#3.LockRect(0, null, 0)", "tex#3.UnlockRect(0)", "vb#1.Lock(0, 0, 8192)", "vb#1.Unlock()",
+                   "SetRenderState(7, 0)", "SetRenderState(27, 0)", "SetRenderState(15, 0)", "SetTexture(0, tex#3)",
+                   "SetTextureStageState(0, 1, 2)", "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 4, 2)",
+                   "SetTextureStageState(0, 5, 2)", "SetTextureStageState(1, 1, 1)", "SetTextureStageState(1, 4, 1)",
+                   "SetSamplerState(0, 1, 3)", "SetSamplerState(0, 2, 3)", "SetSamplerState(0, 5, 1)",
+                   "SetSamplerState(0, 6, 1)", "SetSamplerState(0, 7, 0)", "SetFVF(324)",
+                   "SetStreamSource(0, vb#1, 0, 28)", "DrawPrimitive(5, 0, 2)", "SetTexture(0, null)", "EndScene()"});
+  EXPECT_EQ(device_->calls(), expected);
+
+  // (failing operation, step that must fail); each time the next frame draws again.
+  const std::pair<const char*, std::function<bool()>> failures[] = {
+      {"SetRenderTarget", [&] { return wipe->BeginOldPicture(); }},
+      {"Clear", [&] { return wipe->BeginNewPicture(); }},
+      {"GetRenderTargetData", [&] { return frame(*wipe, &old, fresh, 0.5f); }},
+      {"LockRect", [&] { return frame(*wipe, &old, fresh, 0.5f); }},
+      {"DrawPrimitive", [&] { return frame(*wipe, &old, fresh, 0.5f); }},
+  };
+  IDirect3DSurface9* back = nullptr;
+  ASSERT_TRUE(succeeded(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)));
+  for (const auto& [operation, step] : failures) {
+    device_->failCall(operation);
+    EXPECT_FALSE(step()) << operation;
+    IDirect3DSurface9* target = nullptr;
+    ASSERT_TRUE(succeeded(device_->GetRenderTarget(0, &target)));
+    EXPECT_EQ(target, back) << "the back buffer is the target again after " << operation;
+    target->Release();
+    EXPECT_TRUE(frame(*wipe, &old, fresh, 0.5f)) << "after " << operation;
+  }
+  back->Release();
 }
 
 TEST_F(Direct3DWipeTest, DefaultPoolGoesWithALostDeviceAndComesBackWithTheReset) {
