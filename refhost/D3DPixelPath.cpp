@@ -19,19 +19,6 @@ inline std::uint32_t div255(std::uint32_t x) { return (x + 127) / 255; }
 inline std::uint32_t byteAt(std::uint32_t word, int channel) { return (word >> (8 * channel)) & 0xFF; }
 inline std::uint32_t replicate(std::uint32_t byte) { return byte * 0x01010101u; }
 
-// Applies g to the three colour channels (alpha byte left 0).
-template <class G>
-inline std::uint32_t colourChannels(std::uint32_t x, std::uint32_t y, G g) {
-  return g(x & 0xFF, y & 0xFF) | g((x >> 8) & 0xFF, (y >> 8) & 0xFF) << 8 | g((x >> 16) & 0xFF, (y >> 16) & 0xFF) << 16;
-}
-
-// (a · b + 127) / 255 in each of the four channels.
-inline std::uint32_t modulate(std::uint32_t x, std::uint32_t y) {
-  std::uint32_t out = 0;
-  for (int c = 0; c < 4; ++c) out |= div255(byteAt(x, c) * byteAt(y, c)) << (8 * c);
-  return out;
-}
-
 // The result of stage operation `op` on one channel pair, with `alpha` the blend weight of the
 // BLEND…ALPHA operations.
 inline std::uint32_t stageOp(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t alpha) {
@@ -45,6 +32,13 @@ inline std::uint32_t stageOp(DWORD op, std::uint32_t a, std::uint32_t b, std::ui
     case D3DTOP_SUBTRACT: return a > b ? a - b : 0;
     default: return div255(a * alpha + b * (255 - alpha));  // the BLEND…ALPHA family
   }
+}
+
+// Stage operation `op` on all four channels of two words; `weight`'s alpha is the BLEND…ALPHA weight.
+inline std::uint32_t wordOp(DWORD op, std::uint32_t x, std::uint32_t y, std::uint32_t weight) {
+  std::uint32_t out = 0;
+  for (int c = 0; c < 4; ++c) out |= stageOp(op, byteAt(x, c), byteAt(y, c), weight >> 24) << (8 * c);
+  return out;
 }
 
 bool supportedOp(DWORD op) {
@@ -95,6 +89,12 @@ inline std::int32_t floorToInt(float t) {
   if (t > 1073741824.0f) return 1073741824;
   const auto i = static_cast<std::int32_t>(t);
   return static_cast<float>(i) > t ? i - 1 : i;
+}
+
+// A fraction in 1/256 steps, truncated, kept in 0..255 (NaN gives 0).
+inline std::uint32_t fraction256(float f) {
+  const float scaled = f * 256.0f;
+  return scaled > 0.0f ? static_cast<std::uint32_t>(scaled < 255.0f ? scaled : 255.0f) : 0u;
 }
 
 // The blend factor `kind` for source word s over destination word d, one byte per channel.
@@ -206,21 +206,58 @@ std::int32_t blendWide(const std::uint32_t* source, std::uint32_t* target, std::
   return i;
 }
 
-// Per channel (a · b + 127) / 255 of four-pixel groups; b may be one word for all.
-std::int32_t modulateWide(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t bConstant, std::uint32_t* out,
-                          std::int32_t count) {
+// A stage operation on whole words (all four channels), four pixels at a time; returns how many pixels
+// it did. Each argument is a row of words or one word for all (`constant`).
+struct WideArg {
+  const std::uint32_t* words;
+  bool constant;
+  std::uint32_t value;
+  __m128i at(std::int32_t i) const { return constant ? _mm_set1_epi32(static_cast<int>(value)) : load(words + i); }
+};
+
+std::int32_t opWide(DWORD op, WideArg a, WideArg b, WideArg weight, std::uint32_t* out, std::int32_t count) {
   std::int32_t i = 0;
-  const __m128i constant = _mm_set1_epi32(static_cast<int>(bConstant));
+  const __m128i max = _mm_set1_epi16(255);
   for (; i + 4 <= count; i += 4) {
-    const __m128i y = b ? load(b + i) : constant;
-    store(out + i, perHalf(load(a + i), y, [](__m128i p, __m128i q) { return div255x16(_mm_mullo_epi16(p, q)); }));
+    const __m128i x = a.at(i), y = b.at(i);
+    __m128i r;
+    switch (op) {
+      case D3DTOP_SELECTARG1: r = x; break;
+      case D3DTOP_SELECTARG2: r = y; break;
+      case D3DTOP_MODULATE:
+        r = perHalf(x, y, [](__m128i p, __m128i q) { return div255x16(_mm_mullo_epi16(p, q)); });
+        break;
+      case D3DTOP_MODULATE2X:  // the pack saturates the doubled product at 255
+        r = perHalf(x, y, [](__m128i p, __m128i q) { return _mm_slli_epi16(div255x16(_mm_mullo_epi16(p, q)), 1); });
+        break;
+      case D3DTOP_MODULATE4X:
+        r = perHalf(x, y, [](__m128i p, __m128i q) { return _mm_slli_epi16(div255x16(_mm_mullo_epi16(p, q)), 2); });
+        break;
+      case D3DTOP_ADD: r = _mm_adds_epu8(x, y); break;
+      case D3DTOP_SUBTRACT: r = _mm_subs_epu8(x, y); break;
+      default: {  // the BLEND…ALPHA family: (x·α + y·(255 − α) + 127) / 255
+        const __m128i w = weight.at(i), zero = _mm_setzero_si128();
+        const auto lerp = [max](__m128i p, __m128i q, __m128i alpha) {
+          return div255x16(_mm_add_epi16(_mm_mullo_epi16(p, alpha), _mm_mullo_epi16(q, _mm_sub_epi16(max, alpha))));
+        };
+        const __m128i lo = lerp(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(y, zero), alphaLanes(_mm_unpacklo_epi8(w, zero)));
+        const __m128i hi = lerp(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(y, zero), alphaLanes(_mm_unpackhi_epi8(w, zero)));
+        r = _mm_packus_epi16(lo, hi);
+      }
+    }
+    store(out + i, r);
   }
   return i;
 }
 #else
 template <DWORD Src, DWORD Dst>
 std::int32_t blendWide(const std::uint32_t*, std::uint32_t*, std::int32_t) { return 0; }
-std::int32_t modulateWide(const std::uint32_t*, const std::uint32_t*, std::uint32_t, std::uint32_t*, std::int32_t) { return 0; }
+struct WideArg {
+  const std::uint32_t* words;
+  bool constant;
+  std::uint32_t value;
+};
+std::int32_t opWide(DWORD, WideArg, WideArg, WideArg, std::uint32_t*, std::int32_t) { return 0; }
 #endif
 
 }  // namespace
@@ -342,7 +379,14 @@ void D3DPixelPath::sample(const Stage& stage, const Span& span, std::uint32_t* o
         for (; i + 4 <= n; i += 4) {
           const __m128 fi = _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(i), _mm_setr_epi32(0, 1, 2, 3)));
           const __m128 t = _mm_mul_ps(_mm_add_ps(start, _mm_mul_ps(fi, step)), scale);
-          _mm_store_si128(reinterpret_cast<__m128i*>(index), _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(t, zero), lastF)));
+          const __m128i x = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(t, zero), lastF));
+          // Four neighbouring texels (the texture drawn 1:1) come in one load.
+          const __m128i run = _mm_add_epi32(_mm_shuffle_epi32(x, 0), _mm_setr_epi32(0, 1, 2, 3));
+          if (_mm_movemask_epi8(_mm_cmpeq_epi32(x, run)) == 0xFFFF) {
+            store(out + i, load(row + _mm_cvtsi128_si32(x)));
+            continue;
+          }
+          _mm_store_si128(reinterpret_cast<__m128i*>(index), x);
           out[i] = row[index[0]];
           out[i + 1] = row[index[1]];
           out[i + 2] = row[index[2]];
@@ -368,8 +412,7 @@ void D3DPixelPath::sample(const Stage& stage, const Span& span, std::uint32_t* o
   for (std::int32_t i = 0; i < n; ++i) {
     const float tu = uAt(i) * w - 0.5f, tv = vAt(i) * h - 0.5f;
     const std::int32_t x0 = floorToInt(tu), y0 = floorToInt(tv);
-    const auto fu = static_cast<std::uint32_t>(std::clamp((tu - static_cast<float>(x0)) * 256.0f, 0.0f, 255.0f));
-    const auto fv = static_cast<std::uint32_t>(std::clamp((tv - static_cast<float>(y0)) * 256.0f, 0.0f, 255.0f));
+    const std::uint32_t fu = fraction256(tu - static_cast<float>(x0)), fv = fraction256(tv - static_cast<float>(y0));
     const std::int32_t xa = address(x0, texture.width, sampler.addressU);
     const std::int32_t xb = address(x0 + 1, texture.width, sampler.addressU);
     const std::uint32_t* rowA = texture.row(address(y0, texture.height, sampler.addressV));
@@ -413,6 +456,32 @@ D3DPixelPath::Arg D3DPixelPath::argument(DWORD arg, int stage, const Span& span,
   return {scratch, false, 0};
 }
 
+DWORD D3DPixelPath::run(DWORD op, DWORD arg1, DWORD arg2, int stage, const Span& span, std::uint32_t* out) {
+  const std::int32_t n = span.count;
+  const Arg a = usesArg1(op) ? argument(arg1, stage, span, scratch1_.data()) : Arg{nullptr, true, 0};
+  const Arg b = usesArg2(op) ? argument(arg2, stage, span, scratch2_.data()) : Arg{nullptr, true, 0};
+  Arg weight{nullptr, true, 0};
+  if (op == D3DTOP_BLENDDIFFUSEALPHA) weight = argument(D3DTA_DIFFUSE, stage, span, nullptr);
+  if (op == D3DTOP_BLENDTEXTUREALPHA) weight = argument(D3DTA_TEXTURE, stage, span, nullptr);
+  if (op == D3DTOP_BLENDFACTORALPHA) weight = {nullptr, true, textureFactor_};
+  if (op == D3DTOP_BLENDCURRENTALPHA) weight = argument(D3DTA_CURRENT, stage, span, nullptr);
+  // A product with opaque white selects the other argument exactly.
+  if (op == D3DTOP_MODULATE && b.constant && b.value == kWhite) op = D3DTOP_SELECTARG1;
+  else if (op == D3DTOP_MODULATE && a.constant && a.value == kWhite) op = D3DTOP_SELECTARG2;
+  if (op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2) {
+    const Arg& chosen = op == D3DTOP_SELECTARG1 ? a : b;
+    if (chosen.constant) std::fill(out, out + n, chosen.value);
+    else std::copy(chosen.words, chosen.words + n, out);
+    return op;
+  }
+  std::int32_t i = opWide(op, {a.words, a.constant, a.value}, {b.words, b.constant, b.value},
+                          {weight.words, weight.constant, weight.value}, out, n);
+  for (; i < n; ++i)
+    out[i] = wordOp(op, a.constant ? a.value : a.words[i], b.constant ? b.value : b.words[i],
+                    weight.constant ? weight.value : weight.words[i]);
+  return op;
+}
+
 void D3DPixelPath::shade(const Span& span, std::uint32_t* target, float* depth) {
   const std::int32_t n = span.count;
   texelsOfStage_ = -1;
@@ -423,63 +492,23 @@ void D3DPixelPath::shade(const Span& span, std::uint32_t* target, float* depth) 
   for (int s = 0; s < activeStages_; ++s) {
     const Stage& stage = stages_[s];
     std::uint32_t* next = next_.data();
-    // Colour (a product computes all four channels, so a matching alpha product is already done).
-    bool fullProduct = false;
-    {
-      const Arg a = usesArg1(stage.colorOp) ? argument(stage.colorArg1, s, span, scratch1_.data()) : Arg{nullptr, true, 0};
-      const Arg b = usesArg2(stage.colorOp) ? argument(stage.colorArg2, s, span, scratch2_.data()) : Arg{nullptr, true, 0};
-      DWORD op = stage.colorOp;
-      // A product with opaque white selects the other argument exactly.
-      if (op == D3DTOP_MODULATE && b.constant && (b.value & 0xFFFFFF) == 0xFFFFFF) op = D3DTOP_SELECTARG1;
-      else if (op == D3DTOP_MODULATE && a.constant && (a.value & 0xFFFFFF) == 0xFFFFFF) op = D3DTOP_SELECTARG2;
-      if (op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2) {
-        const Arg& chosen = op == D3DTOP_SELECTARG1 ? a : b;
-        if (chosen.constant) std::fill(next, next + n, chosen.value);
-        else std::copy(chosen.words, chosen.words + n, next);
-      } else if (op == D3DTOP_MODULATE) {
-        std::int32_t i = 0;
-        if (!a.constant) i = modulateWide(a.words, b.constant ? nullptr : b.words, b.value, next, n);
-        else if (!b.constant) i = modulateWide(b.words, nullptr, a.value, next, n);
-        for (; i < n; ++i) next[i] = modulate(a.constant ? a.value : a.words[i], b.constant ? b.value : b.words[i]);
-        fullProduct = true;
-      } else {
-        Arg weight{nullptr, true, 0};
-        if (op == D3DTOP_BLENDDIFFUSEALPHA) weight = argument(D3DTA_DIFFUSE, s, span, nullptr);
-        if (op == D3DTOP_BLENDTEXTUREALPHA) weight = argument(D3DTA_TEXTURE, s, span, nullptr);
-        if (op == D3DTOP_BLENDFACTORALPHA) weight = {nullptr, true, textureFactor_};
-        if (op == D3DTOP_BLENDCURRENTALPHA) weight = argument(D3DTA_CURRENT, s, span, nullptr);
-        for (std::int32_t i = 0; i < n; ++i) {
-          const std::uint32_t x = a.constant ? a.value : a.words[i];
-          const std::uint32_t y = b.constant ? b.value : b.words[i];
-          const std::uint32_t alpha = (weight.constant ? weight.value : weight.words[i]) >> 24;
-          next[i] = colourChannels(x, y, [op, alpha](std::uint32_t p, std::uint32_t q) { return stageOp(op, p, q, alpha); });
-        }
-      }
-    }
-    // Alpha.
+    // Colour: the operation runs on all four channels; the alpha byte is replaced below unless the
+    // alpha operation is the very same computation.
+    const DWORD colourOp = run(stage.colorOp, stage.colorArg1, stage.colorArg2, s, span, next);
     const DWORD alphaOp = stage.alphaOp;
     if (alphaOp == D3DTOP_DISABLE) {
       const Arg in = argument(D3DTA_CURRENT, s, span, nullptr);
-      for (std::int32_t i = 0; i < n; ++i)
-        next[i] = (next[i] & 0x00FFFFFFu) | ((in.constant ? in.value : in.words[i]) & 0xFF000000u);
-    } else if (!(fullProduct && alphaOp == D3DTOP_MODULATE && stage.colorArg1 == stage.alphaArg1 &&
-                 stage.colorArg2 == stage.alphaArg2)) {
-      const Arg a = usesArg1(alphaOp) ? argument(stage.alphaArg1, s, span, scratch1_.data()) : Arg{nullptr, true, 0};
-      const Arg b = usesArg2(alphaOp) ? argument(stage.alphaArg2, s, span, scratch2_.data()) : Arg{nullptr, true, 0};
-      Arg weight{nullptr, true, 0};
-      if (alphaOp == D3DTOP_BLENDDIFFUSEALPHA) weight = argument(D3DTA_DIFFUSE, s, span, nullptr);
-      if (alphaOp == D3DTOP_BLENDTEXTUREALPHA) weight = argument(D3DTA_TEXTURE, s, span, nullptr);
-      if (alphaOp == D3DTOP_BLENDFACTORALPHA) weight = {nullptr, true, textureFactor_};
-      if (alphaOp == D3DTOP_BLENDCURRENTALPHA) weight = argument(D3DTA_CURRENT, s, span, nullptr);
-      if (alphaOp == D3DTOP_MODULATE && !a.constant && b.constant) {
-        const std::uint32_t k = b.value >> 24;
-        for (std::int32_t i = 0; i < n; ++i) next[i] = (next[i] & 0x00FFFFFFu) | div255((a.words[i] >> 24) * k) << 24;
-      } else for (std::int32_t i = 0; i < n; ++i) {
-        const std::uint32_t x = (a.constant ? a.value : a.words[i]) >> 24;
-        const std::uint32_t y = (b.constant ? b.value : b.words[i]) >> 24;
-        const std::uint32_t alpha = (weight.constant ? weight.value : weight.words[i]) >> 24;
-        next[i] = (next[i] & 0x00FFFFFFu) | stageOp(alphaOp, x, y, alpha) << 24;
+      if (in.constant) {
+        const std::uint32_t alpha = in.value & 0xFF000000u;
+        for (std::int32_t i = 0; i < n; ++i) next[i] = (next[i] & 0x00FFFFFFu) | alpha;
+      } else {
+        for (std::int32_t i = 0; i < n; ++i) next[i] = (next[i] & 0x00FFFFFFu) | (in.words[i] & 0xFF000000u);
       }
+    } else if (!(alphaOp == stage.colorOp && colourOp == stage.colorOp && stage.alphaArg1 == stage.colorArg1 &&
+                 stage.alphaArg2 == stage.colorArg2)) {
+      std::uint32_t* alpha = scratch3_.data();
+      run(alphaOp, stage.alphaArg1, stage.alphaArg2, s, span, alpha);
+      for (std::int32_t i = 0; i < n; ++i) next[i] = (next[i] & 0x00FFFFFFu) | (alpha[i] & 0xFF000000u);
     }
     std::swap(current_, next_);
     current = current_.data();

@@ -93,6 +93,10 @@ class D3DPixelPath {
   };
 
   Arg argument(tamblet::DWORD arg, int stage, const Span& span, std::uint32_t* scratch);
+  // Runs stage operation `op` on all four channels into `out`; answers the operation it ran (a
+  // product with opaque white runs as a selection).
+  tamblet::DWORD run(tamblet::DWORD op, tamblet::DWORD arg1, tamblet::DWORD arg2, int stage, const Span& span,
+                     std::uint32_t* out);
   void sample(const Stage& stage, const Span& span, std::uint32_t* out) const;
   void blend(const std::uint32_t* source, std::uint32_t* target, const std::uint8_t* mask, std::int32_t count) const;
 

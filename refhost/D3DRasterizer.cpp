@@ -183,7 +183,8 @@ void D3DRasterizer::triangle(const D3DVertex& a, const D3DVertex& b, const D3DVe
         const float fi = static_cast<float>(i), w = perspective ? qStart + fi * qStep : 1.0f;
         std::uint32_t word = 0;
         for (int ch = 0; ch < 4; ++ch) {
-          const float value = std::clamp((start[ch] + fi * step[ch]) / w, 0.0f, 255.0f);
+          const float raw = (start[ch] + fi * step[ch]) / w;
+          const float value = raw > 0.0f ? (raw < 255.0f ? raw : 255.0f) : 0.0f;  // NaN gives 0
           word |= static_cast<std::uint32_t>(value + 0.5f) << (8 * ch);
         }
         diffuse_[i] = word;

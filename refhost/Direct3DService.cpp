@@ -1,7 +1,6 @@
 #include "refhost/Direct3DService.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -70,7 +69,9 @@ bool Direct3DService::isRegistered(tamblet::IDXPlugin* plugin) const {
 
 ReferenceDevice& Direct3DService::device() {
   if (!device_) {
-    device_ = tamblet::Ref<ReferenceDevice>::adopt(new ReferenceDevice(mainSurface_->GetWidth(), mainSurface_->GetHeight()));
+    auto made = tamblet::Ref<ReferenceDevice>::adopt(new ReferenceDevice(mainSurface_->GetWidth(), mainSurface_->GetHeight()));
+    made->setPresentTarget(mainSurface_.get());  // Present copies the back buffer into the main surface
+    device_ = std::move(made);
   }
   return *device_;
 }
@@ -83,14 +84,17 @@ void Direct3DService::renderHostFrame() {
     ~Leave() { flag = false; }
   } leave{inFrame_};
 
-  std::vector<tamblet::Ref<tamblet::IDXPlugin>> round;
   try {
     device();
-    round = snapshot();
+    round_.assign(plugins_.begin(), plugins_.end());  // reuses its room: no allocation per frame
   } catch (const std::exception&) {
     ++framesSkipped_;
     return;
   }
+  struct ClearRound {
+    std::vector<tamblet::Ref<tamblet::IDXPlugin>>& round;
+    ~ClearRound() { round.clear(); }
+  } clearRound{round_};
   const tamblet::HRESULT state = device_->TestCooperativeLevel();
   if (state == tamblet::D3DERR_DEVICELOST || state == tamblet::D3DERR_DEVICENOTRESET) {
     noticeLoss();
@@ -100,11 +104,11 @@ void Direct3DService::renderHostFrame() {
     }
   }
 
-  for (const auto& plugin : round) {
+  for (const auto& plugin : round_) {
     if (isRegistered(plugin.get())) plugin->Prepare();
   }
   device_->BeginScene();
-  for (const auto& plugin : round) {
+  for (const auto& plugin : round_) {
     if (!isRegistered(plugin.get())) continue;
     device_->applyBaseline();
     plugin->Draw();  // a plug-in reports its own failures; the other plug-ins still draw
@@ -120,7 +124,6 @@ void Direct3DService::renderHostFrame() {
     ++framesSkipped_;
     return;
   }
-  presentIntoMainSurface();
   ++framesPresented_;
 }
 
@@ -166,22 +169,6 @@ bool Direct3DService::reset() {
     if (isRegistered(plugin.get())) plugin->OnResetDevice();
   }
   return true;
-}
-
-// The presented back buffer becomes the main surface's picture, row by row over the shared area.
-void Direct3DService::presentIntoMainSurface() {
-  std::uint8_t* target = mainSurface_->GetPixelAddress(0, 0);
-  const std::uint32_t* source = device_->backBuffer();
-  if (!target || !source) return;
-  // The device was made the main surface's size.
-  const std::int32_t width = mainSurface_->GetWidth();
-  const std::int32_t height = mainSurface_->GetHeight();
-  const std::int64_t targetPitch = mainSurface_->GetPitch();
-  const std::int64_t sourcePitch = device_->backBufferPitch();
-  const auto* sourceBytes = reinterpret_cast<const std::uint8_t*>(source);
-  for (std::int32_t y = 0; y < height; ++y) {
-    std::memcpy(target + y * targetPitch, sourceBytes + y * sourcePitch, static_cast<std::size_t>(width) * 4);
-  }
 }
 
 }  // namespace refhost

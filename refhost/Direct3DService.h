@@ -72,12 +72,12 @@ class Direct3DService final : public RefCounted<Direct3DService, tamblet::IDirec
   std::vector<tamblet::Ref<tamblet::IDXPlugin>> snapshot() const;
   void noticeLoss();
   bool reset();
-  void presentIntoMainSurface();
 
   LedgerEntry ledger_{"Direct3DService"};
   tamblet::Ref<MainSurface> mainSurface_;
   tamblet::Ref<ReferenceDevice> device_;
   std::vector<tamblet::Ref<tamblet::IDXPlugin>> plugins_;
+  std::vector<tamblet::Ref<tamblet::IDXPlugin>> round_;  // the frame's plug-ins, held while it runs
   bool lost_ = false;
   bool inFrame_ = false;
   std::int32_t framesPresented_ = 0;

@@ -32,7 +32,13 @@
 //   - Texture sizes from 1 to the maximum texture size (setMaxTextureSize, 4096 by default); one
 //     level (Levels 1, or 0 for a 1 × 1 texture); format A8R8G8B8 only; usage 0, DYNAMIC or
 //     RENDERTARGET (default pool only); DYNAMIC is not allowed in the managed pool.
-//   - Calls nobody here uses answer D3DERR_INVALIDCALL and set nothing (their out-pointers null).
+//   - Vertices must be pre-transformed (D3DFVF_XYZRHW); point size and specular colour are skipped,
+//     a missing diffuse colour is opaque white, and the first texture set's u, v are read. Triangle
+//     lists, strips and fans draw; points and lines answer D3DERR_INVALIDCALL. DrawPrimitiveUP unsets
+//     stream 0, as Direct3D documents.
+//   - Calls nobody here uses answer D3DERR_INVALIDCALL and set nothing (their out-pointers null);
+//     QueryInterface answers E_NOINTERFACE; SetVertexShader and SetPixelShader take null only (the
+//     fixed-function pipeline).
 #pragma once
 
 #include <cstdint>
