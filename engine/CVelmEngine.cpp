@@ -57,7 +57,7 @@ bool CVelmEngine::startUp(const StartUpServices& services) {
   sprites.setUp(surfaceFactory.get(), rasterOperations.get(), mainSurface->GetWidth(), mainSurface->GetHeight());
   compositor.setUp(rasterOperations.get(), &sprites);
   // The view binds the software transition object, set up once with the screen size.
-  if (!view.setUp({mainSurface.get(), frameNotice, &sprites, &compositor})) return false;
+  if (!view.setUp({mainSurface.get(), frameNotice, &sprites, &compositor, kernel})) return false;
 
   fps.start(timer);
   return true;

@@ -14,6 +14,7 @@
 #include "image/CGSources.h"
 #include "compose/SceneCompositor.h"
 #include "engine/FpsCounter.h"
+#include "present/CDrawD3DPluginManager.h"
 #include "present/View.h"
 #include "sprite/SpriteTableBlock.h"
 #include "engine/ExportCharSpriteCommands.h"
@@ -82,6 +83,8 @@ class CVelmEngine {
   SpriteTableBlock sprites;
   SceneCompositor compositor;
   View view;
+  // Handed out by GetInterface: other modules attach Direct3D draw plug-ins to sprites with it.
+  CDrawD3DPluginManager d3dPluginManager{sprites, view.direct3DView()};
   TextStyle textStyle;  // what the next text sprite is drawn with
   TextStore text;       // text and dash renderers, the text cache and the font library
   ExportCharSpriteCommands charSpriteCommands{textStyle};

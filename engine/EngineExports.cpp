@@ -12,14 +12,20 @@
 
 using namespace tamblet;
 
-// The error reporter (one reference added for the caller) for its id; null for any other id.
-// The Direct3D plug-in manager lives in the engine core and is answered once that core exists.
+// The error reporter or the Direct3D plug-in manager (one reference added for the caller) for
+// their ids; null for any other id. The manager lives in the engine core and is answered once that
+// core exists.
 TAMBLET_EXPORT IInterface* GetInterface(const InterfaceId* id) {
   return guardedExport<IInterface*>(nullptr, [&]() -> IInterface* {
     if (!id) return nullptr;
     CVELM& engine = CVELM::instance();
     if (*id == kIID_IVelmErrorMessage && engine.objects.errorReporter) {
       return Ref<CErrorMessage>(engine.objects.errorReporter).detach();
+    }
+    if (*id == kIID_IDrawD3DPluginManager && engine.core()) {
+      IDrawD3DPluginManager* manager = &engine.core()->d3dPluginManager;
+      manager->AddRef();
+      return manager;
     }
     return nullptr;
   });

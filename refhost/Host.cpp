@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "host/Modules.h"
+#include "refhost/Direct3DWipe.h"
 #include "refhost/PackedArchive.h"
 #include "refhost/SceneWipe.h"
 
@@ -40,6 +41,8 @@ Host::Host(std::int32_t mainWidth, std::int32_t mainHeight)
     Host* host = Host::current();
     return host ? static_cast<ISoftwareTransition*>(SceneWipe::create(&host->surfaceFactory())) : nullptr;
   });
+  addModuleFactory(kModuleSceneWipe, kIID_IDirect3DTransition,
+                   []() -> void* { return static_cast<IDirect3DTransition*>(Direct3DWipe::create()); });
   addModule(kModuleHostKernel, kIID_HostKernelObject, static_cast<IHostKernel*>(&kernel_), nullptr);
   currentHost = this;
 }

@@ -1,6 +1,7 @@
 // The reference host: the kernel with its services and script VM, and the host modules
 // (PixmapMaker.dll, RasterLib.dll, RenderHub.dll, OssmerCompressionLibrary.dll, KOVLoader.dll,
-// ZEPLoader.dll, ImageDecoder.dll, ImageEncoder.dll and HostKernel).
+// ZEPLoader.dll, ImageDecoder.dll, ImageEncoder.dll, SceneWipe.dll with its software and Direct3D
+// transitions, and HostKernel).
 // One host exists per process at a time; the modules' entry points reach it through current().
 // Every module can be withheld: its entry point then answers null, as if the module had nothing.
 #pragma once

@@ -2,14 +2,28 @@
 
 #include <new>
 
+#include "host/Modules.h"
+
 namespace refhost {
+namespace {
+
+MainSurface* makeMainSurface(std::int32_t width, std::int32_t height) {
+  MainSurface* main = MainSurface::create(width, height);
+  if (!main) main = MainSurface::create(640, 480);
+  if (!main) throw std::bad_alloc();
+  return main;
+}
+
+}  // namespace
 
 Kernel::Kernel(std::int32_t mainWidth, std::int32_t mainHeight)
-    : keyState_(tamblet::Ref<KeyState>::adopt(new KeyState())),
-      videoMemory_(tamblet::Ref<VideoMemoryInfo>::adopt(new VideoMemoryInfo())) {
-  MainSurface* main = MainSurface::create(mainWidth, mainHeight);
-  mainSurface_ = tamblet::Ref<MainSurface>::adopt(main ? main : MainSurface::create(640, 480));
-  if (!mainSurface_) throw std::bad_alloc();
+    : mainSurface_(tamblet::Ref<MainSurface>::adopt(makeMainSurface(mainWidth, mainHeight))),
+      keyState_(tamblet::Ref<KeyState>::adopt(new KeyState())),
+      videoMemory_(tamblet::Ref<VideoMemoryInfo>::adopt(new VideoMemoryInfo())),
+      direct3d_(tamblet::Ref<Direct3DService>::adopt(Direct3DService::create(mainSurface_.get()))),
+      capture_(*mainSurface_) {
+  if (!direct3d_) throw std::bad_alloc();
+  window_.setHostFrame(direct3d_.get());
 
   using namespace tamblet;
   provide(kIID_ISetCallback, static_cast<ISetCallback*>(&callback_));
@@ -29,6 +43,8 @@ Kernel::Kernel(std::int32_t mainWidth, std::int32_t mainHeight)
   provide(kIID_IGamePath, static_cast<IGamePath*>(&game_));
   provide(kIID_IDebugMode, static_cast<IDebugMode*>(&game_));
   provide(kIID_IFrameNotice, static_cast<IFrameNotice*>(&window_));
+  provide(kIID_IDirect3DPluginService, static_cast<IDirect3DPluginService*>(direct3d_.get()));
+  provide(kIID_ICaptureService, static_cast<ICaptureService*>(&capture_));
 }
 
 Kernel::~Kernel() {

@@ -1,7 +1,8 @@
 // The host kernel (IHostKernel): answers every kernel service by its id, each of which tests can
 // withhold. Services are handed out without a reference, except the two the library releases
 // when it shuts down (IKeyState, IVideoMemoryInfo): each of those answers carries one reference
-// for the caller. The kernel keeps one reference of its own to each counted service.
+// for the caller. The kernel keeps one reference of its own to each counted service. The
+// Direct3D plug-in service and the capture service are answered like the others (no reference).
 #pragma once
 
 #include <vector>
@@ -9,6 +10,8 @@
 #include "host/Kernel.h"
 #include "host/Ref.h"
 #include "host/VM.h"
+#include "refhost/CaptureService.h"
+#include "refhost/Direct3DService.h"
 #include "refhost/EngineCallback.h"
 #include "refhost/GameSetup.h"
 #include "refhost/HostWindow.h"
@@ -50,6 +53,8 @@ class Kernel final : public tamblet::IHostKernel {
   VideoMemoryInfo& videoMemory() { return *videoMemory_; }
   HostWindow& window() { return window_; }
   ScriptVM& vm() { return vm_; }
+  Direct3DService& direct3d() { return *direct3d_; }
+  CaptureService& capture() { return capture_; }
 
  private:
   struct Service {
@@ -63,6 +68,8 @@ class Kernel final : public tamblet::IHostKernel {
   tamblet::Ref<MainSurface> mainSurface_;
   tamblet::Ref<KeyState> keyState_;
   tamblet::Ref<VideoMemoryInfo> videoMemory_;
+  tamblet::Ref<Direct3DService> direct3d_;
+  CaptureService capture_;
   Input input_;
   Timer timer_;
   GameSetup game_;

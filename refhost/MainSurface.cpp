@@ -14,6 +14,10 @@ MainSurface* MainSurface::create(std::int32_t width, std::int32_t height) {
 }
 
 void MainSurface::BlitToWindow(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
+  if (blitsIgnored_) {
+    ++ignoredBlits_;
+    return;
+  }
   try {
     blits_.push_back({x, y, width, height});
   } catch (...) {

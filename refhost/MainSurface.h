@@ -1,6 +1,7 @@
 // The host's main surface (IMainSurface): 32-bit pixels with alpha like a factory surface. It can
 // report another depth (tests set 16 to play a 16-bit screen) and records every rectangle the
-// library blits to the window.
+// library blits to the window, except while the host presents Direct3D frames into it: then the
+// library's blits are ignored (only counted), since the host's own frame updates the window.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,8 @@ class MainSurface final : public StoreSurface<MainSurface, tamblet::IMainSurface
   void setReportedBpp(std::int32_t bpp) { reportedBpp_ = bpp; }
   const std::vector<Rect>& blits() const { return blits_; }
   void clearBlits() { blits_.clear(); }
+  void setBlitsIgnored(bool ignored) { blitsIgnored_ = ignored; }
+  int ignoredBlits() const { return ignoredBlits_; }
 
  private:
   MainSurface() = default;
@@ -37,6 +40,8 @@ class MainSurface final : public StoreSurface<MainSurface, tamblet::IMainSurface
   LedgerEntry ledger_{"MainSurface"};
   std::int32_t reportedBpp_ = 32;
   std::vector<Rect> blits_;
+  bool blitsIgnored_ = false;
+  int ignoredBlits_ = 0;
 };
 
 }  // namespace refhost

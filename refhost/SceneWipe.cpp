@@ -92,8 +92,8 @@ bool SceneWipe::SetUp(std::int32_t width, std::int32_t height) {
 }
 
 bool SceneWipe::Begin(std::int32_t number) {
-  if (!oldPicture_ || !knownEffect(number)) return false;
-  if (number >= kFirstRuleNumber && !scaleRule(number)) return false;
+  if (!oldPicture_ || !hasEffect(number)) return false;
+  if (number >= kFirstRuleNumber && !scaledRule(number, width_, height_, &rule_)) return false;
   if (number < kFirstRuleNumber) rule_ = {};
   running_ = number;
   return true;
@@ -123,31 +123,7 @@ bool SceneWipe::Compose(tamblet::IMainSurface* mainSurface, float progress) {
   frame.height = std::min(mainHeight, height_);
   if (!frame.output.pixels || frame.output.pitch < 4 * static_cast<std::int64_t>(frame.width)) return false;
 
-  const std::int32_t step = wipe::progressStep(progress);
-  switch (running_) {
-    case kCrossfade:
-    case kCrossfadeToo:
-      wipe::crossfade(frame, (step * 256 + wipe::kFullStep / 2) >> 16);
-      break;
-    case kWipeLeftToRight:
-      wipe::wipe(frame, wipe::WipeDirection::LeftToRight, step, weights_);
-      break;
-    case kWipeRightToLeft:
-      wipe::wipe(frame, wipe::WipeDirection::RightToLeft, step, weights_);
-      break;
-    case kWipeTopToBottom:
-      wipe::wipe(frame, wipe::WipeDirection::TopToBottom, step, weights_);
-      break;
-    case kWipeBottomToTop:
-      wipe::wipe(frame, wipe::WipeDirection::BottomToTop, step, weights_);
-      break;
-    case kMosaic:
-      wipe::mosaic(frame, step);
-      break;
-    default:
-      wipe::ruleWipe(frame, rule_.data(), width_, step);
-      break;
-  }
+  composeEffect(running_, frame, wipe::progressStep(progress), rule_.data(), weights_);
   return true;
 }
 
@@ -156,28 +132,58 @@ std::map<std::int32_t, SceneWipe::RuleImage>& SceneWipe::ruleBook() {
   return book;
 }
 
-bool SceneWipe::knownEffect(std::int32_t number) {
+void SceneWipe::composeEffect(std::int32_t number, const wipe::Frame& frame, std::int32_t step,
+                              const std::uint8_t* rule, std::span<std::uint16_t> weights) {
+  switch (number) {
+    case kCrossfade:
+    case kCrossfadeToo:
+      wipe::crossfade(frame, (step * 256 + wipe::kFullStep / 2) >> 16);
+      break;
+    case kWipeLeftToRight:
+      wipe::wipe(frame, wipe::WipeDirection::LeftToRight, step, weights);
+      break;
+    case kWipeRightToLeft:
+      wipe::wipe(frame, wipe::WipeDirection::RightToLeft, step, weights);
+      break;
+    case kWipeTopToBottom:
+      wipe::wipe(frame, wipe::WipeDirection::TopToBottom, step, weights);
+      break;
+    case kWipeBottomToTop:
+      wipe::wipe(frame, wipe::WipeDirection::BottomToTop, step, weights);
+      break;
+    case kMosaic:
+      wipe::mosaic(frame, step);
+      break;
+    default:
+      wipe::ruleWipe(frame, rule, frame.pictureWidth, step);
+      break;
+  }
+}
+
+bool SceneWipe::hasEffect(std::int32_t number) {
   if (number >= kFirstRuleNumber) return ruleBook().contains(number);
   return number >= kCrossfade && number <= kMosaic;
 }
 
-// Scales the registered rule image to the pictures' size (nearest pixel) for the running effect.
-bool SceneWipe::scaleRule(std::int32_t number) {
-  const RuleImage& image = ruleBook().at(number);
+bool SceneWipe::scaledRule(std::int32_t number, std::int32_t width, std::int32_t height,
+                           std::vector<std::uint8_t>* scaledOut) {
+  const auto found = ruleBook().find(number);
+  if (found == ruleBook().end() || !scaledOut || width < 1 || height < 1) return false;
+  const RuleImage& image = found->second;
   try {
-    std::vector<std::uint8_t> scaled(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-    std::vector<std::int32_t> columns(static_cast<std::size_t>(width_));
-    for (std::int32_t x = 0; x < width_; ++x) {
+    std::vector<std::uint8_t> scaled(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::int32_t> columns(static_cast<std::size_t>(width));
+    for (std::int32_t x = 0; x < width; ++x) {
       columns[static_cast<std::size_t>(x)] =
-          static_cast<std::int32_t>(static_cast<std::int64_t>(x) * image.width / width_);
+          static_cast<std::int32_t>(static_cast<std::int64_t>(x) * image.width / width);
     }
-    for (std::int32_t y = 0; y < height_; ++y) {
-      const auto sourceY = static_cast<std::size_t>(static_cast<std::int64_t>(y) * image.height / height_);
+    for (std::int32_t y = 0; y < height; ++y) {
+      const auto sourceY = static_cast<std::size_t>(static_cast<std::int64_t>(y) * image.height / height);
       const std::uint8_t* source = image.greys.data() + sourceY * static_cast<std::size_t>(image.width);
-      std::uint8_t* out = scaled.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
-      for (std::int32_t x = 0; x < width_; ++x) out[x] = source[columns[static_cast<std::size_t>(x)]];
+      std::uint8_t* out = scaled.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+      for (std::int32_t x = 0; x < width; ++x) out[x] = source[columns[static_cast<std::size_t>(x)]];
     }
-    rule_ = std::move(scaled);
+    *scaledOut = std::move(scaled);
     return true;
   } catch (const std::exception&) {
     return false;

@@ -1,4 +1,5 @@
-// SceneWipe.dll's software transition (ISoftwareTransition). The engine renders the old and the
+// SceneWipe.dll's software transition (ISoftwareTransition); its effects and rule images are
+// shared with the module's Direct3D transition (Direct3DWipe). The engine renders the old and the
 // new picture into the two surfaces this object makes at set-up (the main surface's size), and
 // each Compose writes one frame of the running effect into the main surface.
 //
@@ -23,6 +24,7 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <vector>
 
 #include "host/Modules.h"
@@ -56,6 +58,17 @@ class SceneWipe final : public RefCounted<SceneWipe, tamblet::ISoftwareTransitio
   static bool setRuleImage(std::int32_t number, tamblet::ISurface* grey);
   static void clearRuleImages();
 
+  // Whether `number` names an effect (a rule number only while its rule image is registered).
+  static bool hasEffect(std::int32_t number);
+  // The rule image of `number` scaled to width x height (nearest pixel) into `scaled`; false
+  // without the image or memory.
+  static bool scaledRule(std::int32_t number, std::int32_t width, std::int32_t height,
+                         std::vector<std::uint8_t>* scaled);
+  // One frame of effect `number` at progress `step`: `rule` is the scaled rule image for rule
+  // numbers (width x height bytes), `weights` scratch of max(width, height) entries.
+  static void composeEffect(std::int32_t number, const wipe::Frame& frame, std::int32_t step,
+                            const std::uint8_t* rule, std::span<std::uint16_t> weights);
+
   // Makes the old and new pictures, 32 bits per pixel, width x height (1 to 16384 each). Called
   // again it remakes them and stops a running transition; a refused call changes nothing.
   bool TAMBLET_HOSTCALL SetUp(std::int32_t width, std::int32_t height) override;
@@ -84,8 +97,6 @@ class SceneWipe final : public RefCounted<SceneWipe, tamblet::ISoftwareTransitio
   ~SceneWipe() = default;
 
   static std::map<std::int32_t, RuleImage>& ruleBook();
-  static bool knownEffect(std::int32_t number);
-  bool scaleRule(std::int32_t number);
   static wipe::Plane planeOf(tamblet::ISurface* surface);
 
   LedgerEntry ledger_{"SceneWipe"};

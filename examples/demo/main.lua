@@ -8,6 +8,9 @@
 --     lines type out through character sprites, a memory of last night shown through an alpha
 --     clipper, and a choice between two buttons.
 --   A wipe back to the title, and round again.
+--   The harbour's first lines and the wipe back to the title are shown in the Direct3D view (the
+--   engine draws through the host's Direct3D 9 device; a caption in the corner says so), the rest
+--   in the software view: the script switches with VIEW_SetMode as it goes.
 -- Headless runs move a scripted mouse; with --window the mouse is yours (click a button; Escape
 -- quits). Every run writes the same frames.
 
@@ -29,6 +32,7 @@ local WINDOW, DASH, CURSOR = 30, 31, 32
 local BUTTONS = {40, 41, 42}
 local TITLE, SUBTITLE, NAME, LABELS = 100, 120, 140, 160  -- first sprite of each text
 local RULE = 90
+local VIEW_CAPTION = 190  -- first sprite of the caption shown in the Direct3D view
 
 -- Draw methods.
 local NORMAL, ADDITIVE, MULTIPLY, SCREEN = 0, 1, 2, 3
@@ -132,6 +136,19 @@ local function transition(number, frames, build)
     player.trans_frame(i / frames)
   end
   TRANS_End()
+end
+
+-- Switches the view mode: 1 draws through the host's Direct3D device, 0 with the software
+-- compositor. In the Direct3D view a caption in the top right corner says so.
+local function viewMode(mode)
+  if not check(VIEW_SetMode(mode), "switch to view mode " .. mode) then return end
+  for sp = VIEW_CAPTION, VIEW_CAPTION + 8 do
+    if SP_IsUsing(sp) then SP_Delete(sp) end
+  end
+  if mode == 1 then
+    textStyle(0, 20, 255, 255, 255, 0.0, 2.0, 20, 40, 90)
+    textLine(VIEW_CAPTION, "Direct3D", W - textWidth("Direct3D", 2) - 16, 12, 95, 2)
+  end
 end
 
 -- The mouse: scripted headless (straight moves between points), the player's own in a window.
@@ -327,6 +344,7 @@ while true do
   if choose(TITLE_MENU, TITLE_PATH) == 3 and not player.headless then return end
   removeButtons(TITLE_MENU)
   transition(100, 60, harbourScene)   -- rule image, soft edge
+  viewMode(1)
   say("ミナト", "夜明けの港に、静かな鐘の音が響いた。", 16)
 
   -- Save the line the way a saved game would, clear it, load it back and rebuild its sprites.
@@ -336,6 +354,7 @@ while true do
   check(CharSpriteManager_Load(saved), "load the message")
   CharSpriteManager_Rebuild()
   for _ = 1, 4 do frame() end
+  viewMode(0)
 
   remember(930, 40)
   for i = 1, 8 do
@@ -352,5 +371,8 @@ while true do
     say("ミナト", "……なら、もう一度見に行こう。", 18)
   end
   forget()
+  viewMode(1)
+  frame()                              -- the old picture of the wipe, drawn by the Direct3D view
   transition(2, 45, titleScene)        -- wipe from left to right
+  viewMode(0)
 end

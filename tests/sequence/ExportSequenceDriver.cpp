@@ -1,8 +1,10 @@
 // Calls the engine's exports in random order with hostile values (INT_MIN/INT_MAX, negatives,
 // null strings and arrays, huge sizes, NaN floats, broken Shift-JIS texts, damaged saved arrays),
 // with Update in between, after Init over the reference host. Any crash, sanitizer report or
-// leaked reference fails the run.
-//   export_sequence_driver [--calls N] [--seed S]
+// leaked reference fails the run. With --view d3d the run starts in the Direct3D view (mode 1) on
+// the reference device, injects device losses and failing device calls at random frames and
+// attaches a draw plug-in of its own to random sprites through the engine's plug-in manager.
+//   export_sequence_driver [--calls N] [--seed S] [--view software|d3d]
 #include <unistd.h>
 
 #include <cfloat>
@@ -22,6 +24,7 @@
 
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
+#include "host/EngineObjects.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Modules.h"
@@ -190,6 +193,53 @@ class Driver {
 
 using Call = void (*)(Driver&);
 
+// A draw plug-in as another module would attach it: it only counts its references; the run checks
+// that the engine gave every one of them back.
+class CountingPlugin final : public IDXPlugin {
+ public:
+  std::int32_t TAMBLET_HOSTCALL AddRef() override { return ++references; }
+  std::int32_t TAMBLET_HOSTCALL Release() override { return --references; }
+  bool TAMBLET_HOSTCALL Prepare() override { return answer(); }
+  bool TAMBLET_HOSTCALL Draw() override { return answer(); }
+  bool TAMBLET_HOSTCALL OnLostDevice() override { return true; }
+  bool TAMBLET_HOSTCALL OnResetDevice() override { return true; }
+  bool TAMBLET_HOSTCALL Close() override { return true; }
+  bool TAMBLET_HOSTCALL PrepareAgain() override { return true; }
+  bool answer() { return ++calls % 13 != 0; }  // now and then a failure
+  std::int32_t references = 1;
+  long calls = 0;
+};
+CountingPlugin attachedPlugin;
+
+// The Direct3D side of a run: the plug-in manager's operations, and device losses and failing
+// device calls at random frames.
+void useDrawPlugins(Driver& d) {
+  auto* manager = static_cast<IDrawD3DPluginManager*>(GetInterface(&kIID_IDrawD3DPluginManager));
+  if (!manager) return;
+  switch (d.pick(4)) {
+    case 0: manager->SetPlugin(d.integer(), d.pick(4) ? &attachedPlugin : nullptr); break;
+    case 1: manager->RemovePlugin(d.integer()); break;
+    case 2: manager->HasPlugin(d.integer()); break;
+    default: if (d.pick(8) == 0) manager->RemovePluginEverywhere(&attachedPlugin); break;
+  }
+  manager->Release();
+}
+
+void disturbDevice(Driver& d, refhost::Host& host) {
+  refhost::Direct3DService& service = host.kernel().direct3d();
+  static const char* const operations[] = {"CreateTexture", "LockRect", "UnlockRect", "CreateVertexBuffer", "Lock",
+                                           "Unlock", "SetFVF", "SetStreamSource", "DrawPrimitive", "SetRenderState",
+                                           "SetTexture", "Clear", "Present"};
+  switch (d.pick(40)) {
+    case 0: service.simulateDeviceLoss(); break;
+    case 1: service.loseDevice(); break;  // lost for a few frames
+    case 2: case 3: service.resetDevice(); break;
+    case 4: case 5: service.device().failCall(operations[d.pick(std::size(operations))], 1 + static_cast<int>(d.pick(6))); break;
+    case 6: VIEW_SetMode(1); break;
+    default: break;
+  }
+}
+
 // Calls an export with one argument of each of its parameter types, drawn in order.
 template <class Result, class... Args>
 void callWith(Driver& d, Result (*exported)(Args...)) {
@@ -246,6 +296,7 @@ const Call kCalls[] = {
       IInterface* answer = GetInterface(d.pick(2) ? &kIID_IVelmErrorMessage : &kIID_IDrawD3DPluginManager);
       if (answer) answer->Release();  // the caller owns the reference it was handed
     },
+    useDrawPlugins,
 };
 
 }  // namespace
@@ -253,9 +304,11 @@ const Call kCalls[] = {
 int main(int argc, char** argv) {
   long calls = 100000;
   std::uint64_t seed = 1;
+  bool direct3D = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], "--calls") == 0) calls = std::atol(argv[i + 1]);
     if (std::strcmp(argv[i], "--seed") == 0) seed = std::strtoull(argv[i + 1], nullptr, 10);
+    if (std::strcmp(argv[i], "--view") == 0) direct3D = std::strcmp(argv[i + 1], "d3d") == 0;
   }
   const std::filesystem::path scratch =
       std::filesystem::temp_directory_path() / ("tamblet-sequence-" + std::to_string(getpid()));
@@ -278,11 +331,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "Init failed\n");
       return 1;
     }
+    if (direct3D && VIEW_SetMode(1) != 1) {
+      std::fprintf(stderr, "VIEW_SetMode(1) failed\n");
+      return 1;
+    }
     Driver driver(seed, scratch.string(), host);
     for (; made < calls; ++made) {
       kCalls[driver.pick(std::size(kCalls))](driver);
       if (made % 7 == 0) {
         host.kernel().timer().advance(static_cast<std::uint32_t>(driver.pick(40)));
+        if (direct3D) disturbDevice(driver, host);
         Update();
       }
       if (made % 64 == 0) {
@@ -302,8 +360,10 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(scratch);
 
   const std::int64_t leaked = refhost::Ledger::liveObjects() - liveBefore;
+  if (attachedPlugin.references != 1)
+    std::printf("the attached draw plug-in holds %d references instead of 1\n", attachedPlugin.references);
   std::printf("%ld export calls, %zu script errors, %ld messages, %lld reference-host objects left\n", made,
               scriptErrors, messages.count, static_cast<long long>(leaked));
   if (!shutDown) std::printf("the engine did not stay shut down after the host released it\n");
-  return leaked == 0 && shutDown ? 0 : 1;
+  return leaked == 0 && shutDown && attachedPlugin.references == 1 ? 0 : 1;
 }

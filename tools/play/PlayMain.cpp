@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   std::int32_t frames = 0, cacheMiB = 0;
   std::string out, size;
   bool list = false, markdown = false, quiet = false;
+  std::string view = "software";
   app.add_option("game-folder", options.gameFolder, "folder holding main.lua and the game's CGs");
   auto* framesOption = app.add_option("--frames", frames, "frames to run (default 120 headless, no limit in a window)")
                            ->check(CLI::Range(1, 100000000));
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
   app.add_flag("--no-init", options.noInit, "run the script without starting the engine");
   app.add_flag("--full-redraw", options.fullRedraw,
                "compose every frame whole (the engine's dirty regions, on by default in the player, off)");
+  app.add_option("--view", view,
+                 "view mode the game starts in: software, or d3d (Direct3D on the reference host's device)")
+      ->check(CLI::IsMember({"software", "d3d"}))
+      ->capture_default_str();
   app.add_flag("--quiet", quiet, "no progress bar");
   app.add_flag("--list-exports", list, "list every export with its argument and result kinds");
   app.add_flag("--markdown", markdown, "with --list-exports: the Lua-side reference as a Markdown table");
@@ -79,6 +84,7 @@ int main(int argc, char** argv) {
     options.width = width;
     options.height = height;
   }
+  options.viewMode = view == "d3d" ? 1 : 0;
   options.progress = !quiet;
   return tamblet::play::runGame(options, std::cerr);
 }

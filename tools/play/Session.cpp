@@ -298,6 +298,20 @@ int Session::startEngine() {
   err_ << engineOutput;
   if (!raised.empty()) err_ << raised << '\n';
   initialised_ = true;
+  if (options_.viewMode != 0) {
+    // The game starts in the Direct3D view: the engine registers its view plug-in with the host,
+    // whose frames (headless and windowed) are then presented by the device into the main surface.
+    ArgSlot mode;
+    mode.i = options_.viewMode;
+    const auto switched = bridge_->callDirect("VIEW_SetMode", std::span<const ArgSlot>(&mode, 1));
+    const std::string why = bridge_->takeEngineErrors();
+    if (!switched || switched->i == 0) {
+      err_ << "tamblet-play: the engine refused the Direct3D view (VIEW_SetMode(" << options_.viewMode
+           << ") answered " << (switched ? "false" : "nothing: the export is missing") << ")\n";
+      if (!why.empty()) err_ << why << '\n';
+      return kExitInitFailed;
+    }
+  }
   const std::vector<std::string> problems = report_->takeLooseLines();
   for (const std::string& line : problems) err_ << "tamblet-play: start-up: " << line << '\n';
   if (options_.strict && !problems.empty()) {
@@ -461,6 +475,12 @@ void Session::printSummary() {
     }
     if (const auto sprites = engineCall("SP_Count")) err_ << ", " << sprites->i << " sprites";
     err_ << '\n';
+    const refhost::Direct3DService& direct3d = host_->kernel().direct3d();
+    if (direct3d.framesPresented() > 0 || direct3d.framesSkipped() > 0) {
+      err_ << "  Direct3D view: " << direct3d.framesPresented() << " frames presented by the host's device";
+      if (direct3d.framesSkipped() > 0) err_ << ", " << direct3d.framesSkipped() << " skipped (device lost)";
+      err_ << '\n';
+    }
     bridge_->takeEngineErrors();
   }
   report_->printSummary();

@@ -24,6 +24,7 @@ struct PlayOptions {
   std::string modules;  // the folder of the host module files
   bool noInit = false;  // run the script without starting the engine (exports answer failure values)
   bool fullRedraw = false;  // the engine's dirty regions off: every frame composed whole
+  std::int32_t viewMode = 0;  // the view mode the game starts in: 0 software, 1 Direct3D (the host's device)
   bool progress = true;
 };
 
