@@ -251,7 +251,9 @@ local function messageWindow()
 end
 
 local function speaker(name)
-  for sp = NAME, NAME + 9 do SP_Delete(sp) end
+  for sp = NAME, NAME + 9 do
+    if SP_IsUsing(sp) then SP_Delete(sp) end  -- names are of different lengths
+  end
   textStyle(0x100, 24, 255, 214, 120, 0.0, 2.0, 40, 20, 0)
   local after = textLine(NAME, name, 156, 514, 70, 2)
   textStyle(0, 24, 255, 214, 120, 0.0, 0.0, 0, 0, 0)
