@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/RatioTable.h"
+#include "bench/ScenePaint.h"
 #include "engine/CVELM.h"
 #include "engine/Exports.h"
 #include "platform/Clock.h"
@@ -178,23 +179,6 @@ constexpr int kSceneImages = 2000;    // hidden sprites holding the shared image
 constexpr int kSceneSprites = 100;    // the 1,000 sprites start here
 constexpr int kMessageWindow = 3000;  // the message window, its 40 characters after it
 
-// Random colours; alpha random (layers) or in runs of transparent, opaque and soft (sprite images).
-void paintScene(ISurface* surface, bool spriteLike, std::mt19937& random) {
-  const int width = surface->GetWidth(), height = surface->GetHeight();
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(surface->GetPixelAddress(0, y));
-    for (int x = 0; x < width;) {
-      const int run = spriteLike ? 4 + static_cast<int>(random() % 40) : 1;
-      const int phase = static_cast<int>(random() % 5);
-      for (int i = x; i < std::min(width, x + run); ++i) {
-        std::uint32_t alpha = random() & 255;
-        if (spriteLike) alpha = phase < 2 ? 0 : phase < 4 ? 255 : alpha;
-        row[i] = alpha << 24 | (static_cast<std::uint32_t>(random()) & 0xFFFFFF);
-      }
-      x += run;
-    }
-  }
-}
 
 // The scene over a bound engine, dirty regions as asked; false when Init failed.
 bool buildFrameScene(BenchHost& bench, bool dirtyRegions) {
@@ -206,7 +190,7 @@ bool buildFrameScene(BenchHost& bench, bool dirtyRegions) {
   std::mt19937 random(7);
   for (int layer = 0; layer < 4; ++layer) {
     SP_Create(1 + layer, 1280, 720, 0, 0, 0, 255);
-    paintScene(Sprite_GetWritableSurface(1 + layer), false, random);
+    bench::paintScene(Sprite_GetWritableSurface(1 + layer), false, random);
     SP_SetZ(1 + layer, layer);
   }
   for (int i = 0; i < 64; ++i) {
@@ -216,7 +200,7 @@ bool buildFrameScene(BenchHost& bench, bool dirtyRegions) {
     } else {
       SP_Create(kSceneImages + i, width, height, 0, 0, 0, 255);
     }
-    paintScene(Sprite_GetWritableSurface(kSceneImages + i), true, random);
+    bench::paintScene(Sprite_GetWritableSurface(kSceneImages + i), true, random);
     SP_SetShow(kSceneImages + i, 0);
   }
   for (int i = 0; i < 1000; ++i) {
@@ -261,12 +245,12 @@ void BM_FrameMessageBox(benchmark::State& state) {
   if (!buildFrameScene(bench, true)) return state.SkipWithError("Init failed");
   std::mt19937 random(3);
   SP_CreatePixelOnly(kMessageWindow, 800, 200);
-  paintScene(Sprite_GetWritableSurface(kMessageWindow), false, random);
+  bench::paintScene(Sprite_GetWritableSurface(kMessageWindow), false, random);
   SP_SetPos(kMessageWindow, 240, 500);
   SP_SetZ(kMessageWindow, 20);
   for (int i = 1; i <= 40; ++i) {
     SP_Create(kMessageWindow + i, 24, 24, 255, 255, 255, 255);
-    paintScene(Sprite_GetWritableSurface(kMessageWindow + i), true, random);
+    bench::paintScene(Sprite_GetWritableSurface(kMessageWindow + i), true, random);
     SP_SetZ(kMessageWindow + i, 21);
   }
   Update();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ScenePaint.h"
 #include "compose/SceneCompositor.h"
 #include "compose/kernels/BlendKernels.h"
 #include "refhost/Host.h"
@@ -80,24 +81,6 @@ class ClearingFill final : public tamblet::IGraph3 {
   }
 };
 
-// Random colours; alpha random (layers) or in long fully transparent and fully opaque runs with short soft edges
-// (sprites), as sprite images are.
-void paint(ISurface* surface, bool spriteLike, std::mt19937& random) {
-  const int width = surface->GetWidth(), height = surface->GetHeight();
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(surface->GetPixelAddress(0, y));
-    for (int x = 0; x < width;) {
-      const int run = spriteLike ? 4 + static_cast<int>(random() % 40) : 1;
-      const int phase = static_cast<int>(random() % 5);
-      for (int i = x; i < std::min(width, x + run); ++i) {
-        std::uint32_t alpha = random() & 255;
-        if (spriteLike) alpha = phase < 2 ? 0 : phase < 4 ? 255 : alpha;
-        row[i] = alpha << 24 | (static_cast<std::uint32_t>(random()) & 0xFFFFFF);
-      }
-      x += run;
-    }
-  }
-}
 
 // One blit of the scene as the compositor chooses it, for the kernels-only run.
 struct Blit {
@@ -115,7 +98,7 @@ struct Scene {
     std::mt19937 random(7);
     for (int layer = 0; layer < 4; ++layer) {
       Ref<ISurface> surface = Ref<ISurface>::adopt(host.surfaceFactory().Create(kScreenWidth, kScreenHeight, 32));
-      paint(surface.get(), false, random);
+      tamblet::bench::paintScene(surface.get(), false, random);
       add(layer + 1, surface.get(), 0, 0, layer, 0, 255, false);
       surfaces.push_back(surface);
     }
@@ -125,7 +108,7 @@ struct Scene {
       const int width = 16 + static_cast<int>(random() % 49), height = 16 + static_cast<int>(random() % 49);
       Ref<ISurface> surface = Ref<ISurface>::adopt(i % 8 == 0 ? host.surfaceFactory().CreatePixelOnly(width, height, 32)
                                                               : host.surfaceFactory().Create(width, height, 32));
-      paint(surface.get(), true, random);
+      tamblet::bench::paintScene(surface.get(), true, random);
       images.push_back(surface);
     }
     for (int i = 0; i < 1000; ++i) {
