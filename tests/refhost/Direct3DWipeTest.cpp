@@ -1,7 +1,8 @@
 // SceneWipe.dll's Direct3D transition on the reference device: every effect gives exactly the
 // software transition's picture from the same two pictures (drawn into its render targets by the
-// device), pinned by one checksum; calls out of order are refused; the default-pool resources go
+// device), pinned by one checksum; a failed device call fails its step; the default-pool resources go
 // with a lost device and come back with a reset; the capture is the old picture until one is drawn.
+// The order of the calls is the engine's, pinned by Direct3DTransitionTest.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -137,59 +138,14 @@ TEST_F(Direct3DWipeTest, EveryEffectMatchesTheSoftwareTransitionAndTheStoredChec
   EXPECT_EQ(sum.value(), 0xF311BBF7u);
 }
 
-TEST_F(Direct3DWipeTest, CallsOutOfOrderAreRefused) {
-  auto wipe = makeWipe();
-  IDirect3DTransition& w = *wipe;
-  EXPECT_FALSE(w.SetUp(kWidth, kHeight, nullptr));  // no device yet
-  w.SetDevice(device_.get());
-  EXPECT_FALSE(w.Begin(0));  // before set-up
-  EXPECT_FALSE(w.SetUp(0, kHeight, nullptr) || w.SetUp(kWidth, 16385, nullptr));
-  ASSERT_TRUE(w.SetUp(kWidth, kHeight, nullptr));
-  EXPECT_FALSE(w.BeginNewPicture() || w.BeginOldPicture() || w.Compose() || w.End() || w.IsRunning());
-  EXPECT_FALSE(w.Begin(7) || w.Begin(-1) || w.Begin(99) || w.Begin(100));  // no such effect or rule image
-  ASSERT_TRUE(w.Begin(3));
-  EXPECT_TRUE(w.IsRunning());
-  EXPECT_FALSE(w.EndOldPicture() || w.EndNewPicture());
-  ASSERT_TRUE(w.BeginOldPicture());
-  EXPECT_FALSE(w.BeginNewPicture() || w.BeginOldPicture() || w.Compose() || w.EndNewPicture());
-  device_->BeginScene();  // draws need a scene
-  EXPECT_TRUE(w.EndOldPicture() && w.Compose());
-  device_->EndScene();
-  EXPECT_TRUE(w.End());
-  EXPECT_FALSE(w.IsRunning() || w.End() || w.Compose());
-}
-
-// The device calls of a frame once the resources exist: each pass saves the target, switches to its
-// picture and clears it, then puts the back buffer (surf#1) back; Compose reads both pictures
-// through one system-memory surface, uploads the frame and draws it as one point-sampled quad.
-// The device calls of a frame once the resources exist: each pass saves the target, switches to its
-// picture (surf#2 old, surf#3 new) and clears it, then puts the back buffer (surf#1) back; Compose
-// reads both pictures through one system-memory surface (surf#4), uploads the frame (tex#3) and
-// draws it as one point-sampled quad. A failed call fails its step and leaves the back buffer the
-// target.
-TEST_F(Direct3DWipeTest, AFrameMakesTheseDeviceCallsAndAFailedCallFailsItsStep) {
+// A failed device call fails its step of the frame and leaves the back buffer the target; the next frame
+// works. (The frame's pictures are pinned byte for byte above.)
+TEST_F(Direct3DWipeTest, AFailedDeviceCallFailsItsStepAndLeavesTheBackBufferTheTarget) {
   std::mt19937 random(5);
   const Picture old = randomPicture(random), fresh = randomPicture(random);
   auto wipe = makeWipe();
   wipe->SetDevice(device_.get());
   ASSERT_TRUE(wipe->SetUp(kWidth, kHeight, nullptr) && wipe->Begin(0) && frame(*wipe, &old, fresh, 0.5f));
-  device_->setRecording(true);
-  ASSERT_TRUE(frame(*wipe, nullptr, fresh, 0.5f));
-  const std::vector<std::string> expected = {
-      "BeginScene()", "GetRenderTarget(0)", "SetRenderTarget(0, surf#3)", "Clear(0, null, 1, 4278190080, 1, 0)",
-      "SetRenderTarget(0, surf#1)",
-      "GetRenderTargetData(surf#3, surf#4)", "surf#4.LockRect(null, 16)", "surf#4.UnlockRect()",
-      "tex#3.LockRect(0, null, 0)", "tex#3.UnlockRect(0)", "vb#1.Lock(0, 0, 8192)", "vb#1.Unlock()",
-      "SetRenderState(7, 0)", "SetRenderState(27, 0)", "SetRenderState(15, 0)", "SetTexture(0, tex#3)",
-      "SetTextureStageState(0, 1, 2)", "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 4, 2)",
-      "SetTextureStageState(0, 5, 2)", "SetTextureStageState(1, 1, 1)", "SetTextureStageState(1, 4, 1)",
-      "SetSamplerState(0, 1, 3)", "SetSamplerState(0, 2, 3)", "SetSamplerState(0, 5, 1)", "SetSamplerState(0, 6, 1)",
-      "SetSamplerState(0, 7, 0)", "SetFVF(324)", "SetStreamSource(0, vb#1, 0, 28)", "DrawPrimitive(5, 0, 2)",
-      "SetTexture(0, null)", "EndScene()"};
-  std::vector<std::string> calls = device_->calls();
-  std::erase_if(calls, [](const std::string& call) { return call.starts_with("Clear(1,"); });  // the picture's fills
-  EXPECT_EQ(calls, expected);
-
   IDirect3DSurface9* back = nullptr;
   ASSERT_TRUE(succeeded(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)));
   for (const char* operation : {"SetRenderTarget", "Clear", "GetRenderTargetData", "LockRect", "DrawPrimitive"}) {

@@ -186,12 +186,11 @@ inline std::vector<Vertex> quad(float x0, float y0, float x1, float y1, std::uin
 
 class DeviceFixture : public ::testing::Test {
  protected:
-  explicit DeviceFixture(std::int32_t width = 8, std::int32_t height = 8, bool depth = true)
-      : width_(width), height_(height), depth_(depth) {}
+  explicit DeviceFixture(std::int32_t width = 8, std::int32_t height = 8) : width_(width), height_(height) {}
 
   void SetUp() override {
     liveBefore_ = Ledger::liveObjects();
-    device_ = new ReferenceDevice(width_, height_, depth_);
+    device_ = new ReferenceDevice(width_, height_);
   }
 
   void TearDown() override {
@@ -265,7 +264,6 @@ class DeviceFixture : public ::testing::Test {
 
  private:
   std::int32_t width_, height_;
-  bool depth_;
   std::int64_t liveBefore_ = 0;
   ReferenceDevice* device_ = nullptr;
   std::vector<tamblet::IDirect3DTexture9*> textures_;
