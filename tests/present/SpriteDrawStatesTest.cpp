@@ -93,41 +93,6 @@ TEST_F(SpriteDrawStates, GoldenLogsForEveryMethodAlphaOpacityAndAddColour) {
   }();
 }
 
-// The first record of a fresh cache, written out: every state sent once, then the reset after the
-// store sends only what differs (stage 0's ALPHAARG1 is TEXTURE already).
-TEST_F(SpriteDrawStates, OneBlendedSpriteWithAlpha) {
-  sprite(1, 4, 4).blendRate = 128;
-  ASSERT_TRUE(store.rebuild(device.get(), table));
-  EXPECT_EQ(drawRecorded(), (std::vector<std::string>{"BeginScene()",
-                                                      "SetTexture(0, tex#2)",
-                                                      "SetRenderState(7, 0)",
-                                                      "SetRenderState(14, 0)",
-                                                      "SetSamplerState(0, 1, 3)",
-                                                      "SetSamplerState(0, 2, 3)",
-                                                      "SetSamplerState(0, 5, 1)",
-                                                      "SetSamplerState(0, 6, 1)",
-                                                      "SetSamplerState(0, 7, 0)",
-                                                      "SetSamplerState(0, 10, 1)",
-                                                      "SetTextureStageState(0, 1, 4)",
-                                                      "SetTextureStageState(0, 2, 2)",
-                                                      "SetTextureStageState(0, 3, 0)",
-                                                      "SetRenderState(27, 1)",
-                                                      "SetRenderState(19, 5)",
-                                                      "SetRenderState(20, 6)",
-                                                      "SetTextureStageState(0, 4, 4)",
-                                                      "SetTextureStageState(0, 5, 2)",
-                                                      "SetTextureStageState(0, 6, 0)",
-                                                      "SetFVF(324)",
-                                                      "SetStreamSource(0, vb#1, 0, 28)",
-                                                      "DrawPrimitive(5, 0, 2)",
-                                                      "SetRenderState(27, 0)",
-                                                      "SetRenderState(19, 2)",
-                                                      "SetRenderState(20, 1)",
-                                                      "SetTextureStageState(0, 4, 1)",
-                                                      "SetTextureStageState(0, 6, 1)",
-                                                      "EndScene()"}));
-}
-
 // A failed SetRenderState is not remembered (the next set sends it again); a failed FVF fails the
 // store draw, and the record's states are still reset.
 TEST_F(SpriteDrawStates, FailedSetsAreRetriedAndAFailedFvfFailsTheDraw) {

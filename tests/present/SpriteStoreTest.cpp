@@ -65,62 +65,44 @@ TEST_F(SpriteStoreTest, QuadAndTexelsOfA100By30Sprite) {
   }
 }
 
-// Pixels and alpha as they are; pixels only opaque; alpha only as opaque grey.
+// Pixels and alpha as they are; pixels only opaque; alpha only as opaque grey; the last column repeated.
 TEST_F(SpriteStoreTest, UploadCases) {
-  struct Case {
-    Planes planes;
-    std::uint32_t (*expected)(const std::uint8_t* pixel, std::uint8_t alpha);
-  } cases[] = {
-      {Planes::PixelsAndAlpha,
-       [](const std::uint8_t* p, std::uint8_t) {
-         return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24);
-       }},
-      {Planes::PixelsOnly,
-       [](const std::uint8_t* p, std::uint8_t) { return std::uint32_t(p[0] | p[1] << 8 | p[2] << 16) | 0xFF000000u; }},
-      {Planes::AlphaOnly,
-       [](const std::uint8_t*, std::uint8_t a) { return std::uint32_t(a * 0x010101u) | 0xFF000000u; }},
-  };
-  for (const Case& c : cases) {
-    SpriteRecord& s = sprite(1, 3, 2, c.planes);
+  for (Planes planes : {Planes::PixelsAndAlpha, Planes::PixelsOnly, Planes::AlphaOnly}) {
+    SpriteRecord& s = sprite(1, 3, 2, planes);
     ASSERT_TRUE(store.rebuild(device.get(), table));
     const std::vector<std::uint32_t> t = texels(*store.records()[0]);
     ASSERT_EQ(t.size(), 4u * 2u);
-    for (std::int32_t y = 0; y < 2; ++y)
-      for (std::int32_t x = 0; x < 4; ++x) {
-        const std::uint8_t* pixel = s.surface->GetPixelAddress(std::min(x, 2), y);
-        const std::uint8_t* alpha = s.surface->GetAMapAddress(std::min(x, 2), y);
-        EXPECT_EQ(t[static_cast<std::size_t>(y) * 4 + x], c.expected(pixel, alpha ? *alpha : 0)) << int(c.planes);
-      }
+    for (std::int32_t i = 0; i < 8; ++i) {
+      const std::int32_t x = std::min(i % 4, 2), y = i / 4;
+      std::uint32_t word = 0xFF000000u;
+      if (planes == Planes::AlphaOnly)
+        word |= *s.surface->GetAMapAddress(x, y) * 0x010101u;
+      else
+        std::memcpy(&word, s.surface->GetPixelAddress(x, y), 4), word |= planes == Planes::PixelsOnly ? 0xFF000000u : 0;
+      EXPECT_EQ(t[static_cast<std::size_t>(i)], word) << int(planes) << ": " << i;
+    }
   }
 }
 
-// Surface areas and transform corners: positions, rhw and texture coordinates of the four vertices.
+// Surface areas (a zero size is the whole surface) and transform corners: positions, rhw and texture
+// coordinates of the four vertices.
 TEST_F(SpriteStoreTest, AreasAndTransformCorners) {
-  struct Case {
+  const struct {
     SurfaceArea area;
-    float corners[4][2];
-    float uv[4][2];
-  } cases[] = {
-      {{0, 0, 0, 0},
-       {{-0.5f, -0.5f}, {99.5f, -0.5f}, {-0.5f, 29.5f}, {99.5f, 29.5f}},
-       {{0, 0}, {0.78125f, 0}, {0, 0.9375f}, {0.78125f, 0.9375f}}},
-      {{4, 2, 0, 5},
-       {{-0.5f, -0.5f}, {-0.5f, -0.5f}, {-0.5f, 4.5f}, {-0.5f, 4.5f}},
-       {{0.03125f, 0.0625f}, {0.03125f, 0.0625f}, {0.03125f, 0.21875f}, {0.03125f, 0.21875f}}},
-      {{8, 4, 64, 16},
-       {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 15.5f}, {63.5f, 15.5f}},
-       {{0.0625f, 0.125f}, {0.5625f, 0.125f}, {0.0625f, 0.625f}, {0.5625f, 0.625f}}},
-  };
+    float x1, y1, u0, v0, u1, v1;  // the quad from (-0.5, -0.5) to (x1, y1) and its texture coordinates
+  } cases[] = {{{0, 0, 0, 0}, 99.5f, 29.5f, 0, 0, 0.78125f, 0.9375f},
+               {{4, 2, 0, 5}, -0.5f, 4.5f, 0.03125f, 0.0625f, 0.03125f, 0.21875f},
+               {{8, 4, 64, 16}, 63.5f, 15.5f, 0.0625f, 0.125f, 0.5625f, 0.625f}};
   SpriteRecord& s = sprite(1, 100, 30);
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     s.surfaceArea = c.area;
     ASSERT_TRUE(store.rebuild(device.get(), table));
     const std::vector<SpriteVertex> v = vertices();
-    for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ(v[i].x, c.corners[i][0]) << i;
-      EXPECT_EQ(v[i].y, c.corners[i][1]) << i;
-      EXPECT_EQ(v[i].u, c.uv[i][0]) << i;
-      EXPECT_EQ(v[i].v, c.uv[i][1]) << i;
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(v[i].x, i % 2 ? c.x1 : -0.5f) << i;
+      EXPECT_EQ(v[i].y, i / 2 ? c.y1 : -0.5f) << i;
+      EXPECT_EQ(v[i].u, i % 2 ? c.u1 : c.u0) << i;
+      EXPECT_EQ(v[i].v, i / 2 ? c.v1 : c.v0) << i;
     }
   }
   // Transformed: corner i's x, y, z, w and u, v in source pixels.
