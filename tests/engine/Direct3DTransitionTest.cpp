@@ -16,9 +16,7 @@ class LoggingTransition final : public IDirect3DTransition {
  public:
   std::int32_t TAMBLET_HOSTCALL AddRef() override { return ++references; }
   std::int32_t TAMBLET_HOSTCALL Release() override { return log.push_back("1 release"), --references; }
-  void TAMBLET_HOSTCALL SetDevice(IDirect3DDevice9* device) override {
-    log.push_back(device ? "2 set device" : "2 set device null");
-  }
+  void TAMBLET_HOSTCALL SetDevice(IDirect3DDevice9* d) override { log.push_back(d ? "2 set device" : "2 null"); }
   bool TAMBLET_HOSTCALL SetUp(std::int32_t width, std::int32_t height, void* capture) override {
     log.push_back("3 set up " + std::to_string(width) + " x " + std::to_string(height) +
                   (capture ? " capture" : " null"));
@@ -35,9 +33,7 @@ class LoggingTransition final : public IDirect3DTransition {
   bool TAMBLET_HOSTCALL EndOldPicture() override { return log.push_back("9 end old"), true; }
   bool TAMBLET_HOSTCALL Compose() override { return log.push_back("10 compose"), true; }
   bool TAMBLET_HOSTCALL IsRunning() override { return log.push_back("11 running"), running; }
-  void TAMBLET_HOSTCALL SetProgress(float progress) override {
-    log.push_back("12 progress " + std::to_string(progress));
-  }
+  void TAMBLET_HOSTCALL SetProgress(float p) override { log.push_back("12 progress " + std::to_string(p)); }
   bool TAMBLET_HOSTCALL OnLostDevice() override { return log.push_back("13 lost"), true; }
   bool TAMBLET_HOSTCALL OnResetDevice() override { return log.push_back("14 reset"), true; }
 

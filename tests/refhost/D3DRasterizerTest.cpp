@@ -1,7 +1,7 @@
 // The reference device's coverage: which pixels a triangle covers (pixel centres at integer coordinates,
 // the top-left fill rule, culling by winding), and one golden checksum over seeded random draws that pins
 // the rest of the raster path: perspective-correct coordinates, point and linear sampling with clamped and
-// wrapped addresses, gradients, blend pairs, stage 1's add colour.
+// wrapped addresses, gradients, blend pairs, stage 1's add colour, the depth and scissor tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -89,7 +89,7 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
   const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},  {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
                             {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},         {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
                             {D3DBLEND_DESTCOLOR, D3DBLEND_INVSRCALPHA}, {D3DBLEND_ONE, D3DBLEND_ZERO}};
-  clear(0xFF203040u);
+  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040u, 1.0f, 0), D3D_OK);
   device().SetTexture(0, pattern);
   device().SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device().SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -110,7 +110,17 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
     device().SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TFACTOR);
     std::vector<Vertex> strip = quad(unit() * 60 - 4, unit() * 44 - 4, unit() * 60 + 4, unit() * 44 + 4, random(),
                                      unit() * 2 - 0.5f, unit() * 2 - 0.5f, unit() * 2 - 0.5f, unit() * 2 - 0.5f);
+    // Depth at one z per quad, tested or not; a scissor rectangle, which Clear keeps to as well.
+    const float z = unit();
+    device().SetRenderState(D3DRS_ZENABLE, random() % 2);
+    const auto below = [&](std::uint32_t n) { return static_cast<LONG>(random() % n); };
+    const LONG left = below(48), top = below(32);
+    const RECT scissor{left, top, left + 1 + below(16), top + 1 + below(16)};
+    ASSERT_EQ(device().SetScissorRect(&scissor), D3D_OK);
+    device().SetRenderState(D3DRS_SCISSORTESTENABLE, random() % 3 == 0);
+    if (random() % 16 == 0) clear(random());
     for (Vertex& v : strip) {
+      v.z = z;
       if (random() % 3 == 0) v.diffuse = random();
       if (random() % 4 == 0) v.rhw = 0.25f + unit();
       if (random() % 4 == 0) v.x += unit() * 20 - 10;
@@ -118,8 +128,11 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
     ASSERT_EQ(draw(strip), D3D_OK);
   }
   tamblet::testing::Checksum checksum;
-  for (int y = 0; y < 48; ++y) checksum.add(device().backBuffer() + y * (device().backBufferPitch() / 4), 64 * 4);
-  EXPECT_EQ(checksum.value(), 0x981D46A6u);
+  for (int y = 0; y < 48; ++y) {
+    checksum.add(device().backBuffer() + y * (device().backBufferPitch() / 4), 64 * 4);
+    for (int x = 0; x < 64; ++x) checksum.addValue(device().depthAt(x, y));  // the depth writes too
+  }
+  EXPECT_EQ(checksum.value(), 0x478D57DBu);
 }
 
 }  // namespace

@@ -46,18 +46,16 @@ struct JournalPlugin final : IDXPlugin {
   std::int32_t TAMBLET_HOSTCALL Release() override { return --references; }
   bool TAMBLET_HOSTCALL Prepare() override { return note("Prepare"); }
   bool TAMBLET_HOSTCALL Draw() override {
-    DWORD cull = 0, blendOp = 0, factor = 0, alphaTest = 1, scissor = 1, stageOps = 0;
-    device.GetRenderState(D3DRS_CULLMODE, &cull);
-    device.GetRenderState(D3DRS_BLENDOP, &blendOp);
-    device.GetRenderState(D3DRS_TEXTUREFACTOR, &factor);
-    device.GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest);
-    device.GetRenderState(D3DRS_SCISSORTESTENABLE, &scissor);
-    for (DWORD stage = 1, op = 0; stage < 8; ++stage) {
-      device.GetTextureStageState(stage, D3DTSS_COLOROP, &op), stageOps += op == D3DTOP_DISABLE;
-      device.GetTextureStageState(stage, D3DTSS_ALPHAOP, &op), stageOps += op == D3DTOP_DISABLE;
-    }
-    const bool baseline = cull == D3DCULL_NONE && blendOp == D3DBLENDOP_ADD && factor == 0xFFFFFFFF && !alphaTest &&
-                          !scissor && stageOps == 14;
+    const std::pair<DWORD, DWORD> kBaseline[] = {{D3DRS_CULLMODE, D3DCULL_NONE},   {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+                                                 {D3DRS_TEXTUREFACTOR, ~0u},         {D3DRS_ALPHATESTENABLE, 0},
+                                                 {D3DRS_SCISSORTESTENABLE, 0}};
+    bool baseline = true;
+    DWORD value = 0;
+    for (const auto& [state, wanted] : kBaseline)
+      baseline &= device.GetRenderState(state, &value) == 0 && value == wanted;
+    for (DWORD stage = 1; stage < 8; ++stage)
+      for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLOROP, D3DTSS_ALPHAOP})
+        baseline &= device.GetTextureStageState(stage, type, &value) == 0 && value == D3DTOP_DISABLE;
     note(baseline ? "Draw" : "Draw without the baseline");
     device.SetRenderState(D3DRS_CULLMODE, 3);
     device.SetRenderState(D3DRS_TEXTUREFACTOR, 0x12345678);
@@ -143,11 +141,6 @@ TEST_F(Direct3DServiceTest, KernelAnswersBothServicesAndRegistrationHoldsOneRefe
     EXPECT_EQ(kernel.GetService(id), nullptr);
     kernel.restore(*id);
   }
-  const std::int32_t deviceReferences = service().device().referenceCount();
-  IDirect3DDevice9* handed = service().GetDevice();
-  EXPECT_EQ(handed, &service().device());
-  EXPECT_EQ(service().device().referenceCount(), deviceReferences + 1);
-  handed->Release();
 
   EXPECT_FALSE(service().Register(nullptr));
   // (register or not, plug-in) → references of a and b, plug-ins registered
@@ -155,11 +148,7 @@ TEST_F(Direct3DServiceTest, KernelAnswersBothServicesAndRegistrationHoldsOneRefe
       {true, &*a_, 2, 1, 1}, {true, &*a_, 2, 1, 1}, {false, &*b_, 2, 1, 1},
       {true, &*b_, 2, 2, 2}, {false, &*a_, 1, 2, 1}, {false, &*b_, 1, 1, 0}};
   for (const auto& [registering, plugin, aReferences, bReferences, registered] : steps) {
-    if (registering) {
-      EXPECT_TRUE(service().Register(plugin));
-    } else {
-      service().Unregister(plugin);
-    }
+    EXPECT_TRUE(registering ? service().Register(plugin) : (service().Unregister(plugin), true));
     EXPECT_EQ(a_->references, aReferences);
     EXPECT_EQ(b_->references, bReferences);
     EXPECT_EQ(service().pluginCount(), registered);
@@ -172,9 +161,7 @@ TEST_F(Direct3DServiceTest, FrameRunsInsideTheNoticeWithTheBaselineAndPresentsIn
   EXPECT_EQ(takeJournal(), Journal{});
 
   registerBoth();
-  libraryFrame();
-  EXPECT_EQ(takeJournal(), (Journal{"TestCooperativeLevel", "a.Prepare", "b.Prepare", "BeginScene", "a.Draw", "b.Draw",
-                                    "EndScene", "Present"}));
+  libraryFrame();  // the frame's calls in order: DeviceLossReachesEveryPlugInInDirect3DOrder
   EXPECT_EQ(host_->mainSurface().blits().size(), 1u);
   EXPECT_EQ(host_->mainSurface().ignoredBlits(), 1);
   EXPECT_EQ(service().framesPresented(), 1);

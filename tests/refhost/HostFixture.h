@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -214,10 +215,8 @@ class DeviceFixture : public ::testing::Test {
     if (!made) return nullptr;
     tamblet::D3DLOCKED_RECT locked{};
     EXPECT_EQ(made->LockRect(0, &locked, nullptr, 0), tamblet::D3D_OK);
-    for (std::int32_t y = 0; y < height; ++y)
-      for (std::int32_t x = 0; x < width; ++x)
-        static_cast<std::uint32_t*>(locked.pBits)[y * (locked.Pitch / 4) + x] =
-            texels[static_cast<std::size_t>(y * width + x)];
+    auto* rows = static_cast<std::uint8_t*>(locked.pBits);
+    for (std::int32_t y = 0; y < height; ++y) std::memcpy(rows + y * locked.Pitch, &texels[y * width], 4 * width);
     EXPECT_EQ(made->UnlockRect(0), tamblet::D3D_OK);
     textures_.push_back(made);
     return made;

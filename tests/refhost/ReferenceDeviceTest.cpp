@@ -1,7 +1,7 @@
 // The reference Direct3D device as a device: resources and their lock pitches, the calls it refuses,
-// reference counts and the ledger back to zero, device loss and Reset, Present into a main surface, the
-// depth and scissor tests. Drawing, recording, injected failures and read-back run end to end through
-// the engine's view and the transition (their golden logs, failure reports and byte-exact frames).
+// reference counts and the ledger back to zero, device loss and Reset, Present into a main surface.
+// Drawing (D3DRasterizerTest, D3DPixelPathTest), recording, injected failures and read-back run end to
+// end through the engine's view and the transition (their golden logs, failure reports and exact frames).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -150,50 +150,6 @@ TEST_F(DeviceFixture, LostDeviceAnswersAndResets) {
   EXPECT_EQ(device().presents(), 1);
   device().setPresentTarget(nullptr);
   main->Release();
-}
-
-// Render-target textures (read back byte for byte by the transition's tests): the copy goes one way only,
-// and a level released while it is the render target hands the target back to the back buffer.
-TEST_F(DeviceFixture, RenderTargetsReleasedInUseGiveWayToTheBackBuffer) {
-  IDirect3DTexture9* target = nullptr;
-  IDirect3DSurface9* level = nullptr;
-  IDirect3DSurface9* copy = nullptr;
-  ASSERT_EQ(device().CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
-            D3D_OK);
-  ASSERT_EQ(target->GetSurfaceLevel(0, &level), D3D_OK);
-  ASSERT_EQ(device().CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr), D3D_OK);
-  EXPECT_EQ(device().GetRenderTargetData(copy, level), D3DERR_INVALIDCALL);
-  HDC dc = reinterpret_cast<HDC>(this);
-  EXPECT_EQ(copy->GetDC(&dc), D3DERR_INVALIDCALL);
-  EXPECT_EQ(dc, nullptr);
-  ASSERT_EQ(device().SetRenderTarget(0, level), D3D_OK);
-  for (IDirect3DSurface9* surface : {level, copy}) surface->Release();
-  EXPECT_EQ(target->Release(), 0u);
-  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF123456u, 1.0f, 0), D3D_OK);
-  EXPECT_EQ(pixel(7, 7), 0xFF123456u);
-}
-
-TEST_F(DeviceFixture, DepthAndScissorTests) {
-  drawDiffuseOnly();
-  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
-  std::vector<Vertex> near = quad(-0.5f, -0.5f, 3.5f, 3.5f, 0xFF0000FFu);
-  std::vector<Vertex> far = quad(1.5f, 1.5f, 5.5f, 5.5f, 0xFFFF0000u);
-  for (Vertex& v : near) v.z = 0.25f;
-  for (Vertex& v : far) v.z = 0.75f;
-  ASSERT_EQ(draw(near), D3D_OK);
-  ASSERT_EQ(draw(far), D3D_OK);
-  EXPECT_EQ(pixel(2, 2), 0xFF0000FFu) << "hidden behind the nearer quad";
-  EXPECT_EQ(pixel(4, 4), 0xFFFF0000u);
-  EXPECT_FLOAT_EQ(device().depthAt(4, 4), 0.75f);
-  const RECT scissor{6, 0, 8, 1};
-  ASSERT_EQ(device().SetScissorRect(&scissor), D3D_OK);
-  device().SetRenderState(D3DRS_SCISSORTESTENABLE, 1);
-  device().SetRenderState(D3DRS_ZENABLE, 0);
-  ASSERT_EQ(draw(quad(-0.5f, -0.5f, 7.5f, 7.5f, 0xFF00FF00u)), D3D_OK);
-  EXPECT_EQ(coverage(0xFF00FF00u)[0], "######..");
-  EXPECT_EQ(coverage(0xFF00FF00u)[1], "########");
-  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
-  EXPECT_EQ(coverage(0xFFFFFFFFu)[0], "######..") << "Clear keeps to the scissor rectangle";
 }
 
 // Every resource holds the device; the device's count and the ledger return to their start.
