@@ -5,7 +5,6 @@
 // the lines, which are printed when it changes.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -64,10 +63,8 @@ TEST_F(SpriteDrawStates, GoldenLogsForEveryMethodAlphaOpacityAndAddColour) {
           s.blendRate = opaque ? 255 : 128;
           if (add) s.addColor[kRed] = 10, s.addColor[kGreen] = 20, s.addColor[kBlue] = 30;
           if (add == 2) s.addColor[kAlpha] = 40;
-          char name[64];
-          std::snprintf(name, sizeof name, "method %d alpha %d opaque %d add %s", s.drawMethod, alpha, opaque,
-                        addNames[add]);
-          names.push_back(name);
+          names.push_back("method " + std::to_string(s.drawMethod) + " alpha " + std::to_string(alpha) + " opaque " +
+                          std::to_string(opaque) + " add " + addNames[add]);
         }
   ASSERT_TRUE(store.rebuild(device.get(), table));
   const std::vector<std::string> calls = drawRecorded();
