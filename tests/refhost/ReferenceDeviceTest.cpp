@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/refhost/HostFixture.h"
@@ -44,12 +46,20 @@ TEST_P(CreateTextureTest, AnswersAndLocks) {
       !(c.usage & D3DUSAGE_RENDERTARGET) && (c.pool != D3DPOOL_DEFAULT || (c.usage & D3DUSAGE_DYNAMIC));
   EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), lockable ? D3D_OK : D3DERR_INVALIDCALL);
   if (lockable) {
+    const auto* base = static_cast<std::uint8_t*>(locked.pBits);
     EXPECT_GT(locked.Pitch, static_cast<INT>(4 * c.width));
     EXPECT_EQ(locked.Pitch % 4, 0);
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL) << "locked twice";
     EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+    const RECT last{LONG(c.width) - 1, LONG(c.height) - 1, LONG(c.width), LONG(c.height)};  // the last texel
+    ASSERT_EQ(texture->LockRect(0, &locked, &last, 0), D3D_OK);
+    EXPECT_EQ(static_cast<std::uint8_t*>(locked.pBits), base + (c.height - 1) * locked.Pitch + 4 * (c.width - 1));
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
   }
   EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+  D3DSURFACE_DESC desc{};
+  ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
+  EXPECT_EQ(std::pair(desc.Width, desc.Height), std::pair(c.width, c.height));
   EXPECT_EQ(texture->Release(), 0u);
 }
 
@@ -94,6 +104,9 @@ TEST_F(DeviceFixture, VertexBuffersLockAndDrawWithinTheirBounds) {
   EXPECT_EQ(dynamic->Lock(100, 13, &data, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(dynamic->Lock(113, 0, &data, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(plain->Lock(0, 0, &data, D3DLOCK_DISCARD), D3DERR_INVALIDCALL) << "DISCARD needs a dynamic buffer";
+  D3DVERTEXBUFFER_DESC desc{};
+  ASSERT_EQ(dynamic->GetDesc(&desc), D3D_OK);
+  EXPECT_EQ(std::tuple(desc.Size, desc.Usage, desc.FVF), std::tuple(112u, 0x208u, 0x144u));
   ASSERT_EQ(device().SetStreamSource(0, dynamic, 0, 28), D3D_OK);
   ASSERT_EQ(device().SetFVF(0x144), D3D_OK);
   ASSERT_EQ(device().BeginScene(), D3D_OK);
@@ -137,6 +150,25 @@ TEST_F(DeviceFixture, LostDeviceAnswersAndResets) {
   EXPECT_EQ(colourOp, D3DTOP_MODULATE) << "Reset restores the defaults";
   EXPECT_EQ(draw(quad(-0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFFu)), D3D_OK);
   EXPECT_EQ(pixel(0, 0), 0xFFFFFFFFu) << "drawn again after the reset";
+}
+
+// Calls nobody here uses, and a surface's DC, answer INVALIDCALL and null their out-pointers.
+TEST_F(DeviceFixture, UnusedCallsAreRefused) {
+  IDirect3DIndexBuffer9* indices = reinterpret_cast<IDirect3DIndexBuffer9*>(this);
+  IDirect3D9* direct3d = reinterpret_cast<IDirect3D9*>(this);
+  HDC dc = reinterpret_cast<HDC>(this);
+  void* object = this;
+  IDirect3DSurface9* backBuffer = nullptr;
+  ASSERT_EQ(device().GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+  EXPECT_EQ(backBuffer->GetDC(&dc), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().CreateIndexBuffer(16, 0, 101, D3DPOOL_MANAGED, &indices, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().GetDirect3D(&direct3d), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().QueryInterface(InterfaceId{}, &object), E_NOINTERFACE);
+  EXPECT_TRUE(!indices && !direct3d && !dc && !object);
+  EXPECT_EQ(device().SetTransform(256, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device().DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, 28), D3DERR_INVALIDCALL);
+  backBuffer->Release();
 }
 
 // Every resource holds the device; the device's count and the ledger return to their start.
