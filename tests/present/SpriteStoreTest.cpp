@@ -121,8 +121,9 @@ TEST_F(SpriteStoreTest, AreasAndTransformCorners) {
 }
 
 // Uploads only for a new surface object; a suspended and resumed sprite is uploaded again; the
-// buffer grows to 4 vertices a record and never shrinks.
-TEST_F(SpriteStoreTest, UploadsOnlyNewSurfacesAndTheBufferNeverShrinks) {
+// buffer grows to 4 vertices a record and never shrinks. Device loss keeps every size: the reset
+// uploads every texture again, and a missing vertex buffer is made again at its old capacity.
+TEST_F(SpriteStoreTest, UploadsOnlyNewSurfacesTheBufferNeverShrinksAndResetsUploadAgain) {
   for (std::int32_t n = 1; n <= 10; ++n) sprite(n, 5, 5);
   ASSERT_TRUE(store.rebuild(device.get(), table));
   EXPECT_EQ(store.vertexBuffer().capacity(), 40);
@@ -141,6 +142,17 @@ TEST_F(SpriteStoreTest, UploadsOnlyNewSurfacesAndTheBufferNeverShrinks) {
   EXPECT_EQ(countCalls("CreateVertexBuffer"), 0);
   EXPECT_EQ(store.vertexBuffer().capacity(), 40);
   EXPECT_EQ(store.records().size(), 6u);
+
+  store.releaseDeviceResources();
+  EXPECT_EQ(device->liveResources(), 0);
+  device->clearCalls();
+  ASSERT_TRUE(store.recreateDeviceResources(device.get()));
+  EXPECT_EQ(countCalls("LockRect"), 6);
+  EXPECT_EQ(device->calls().back(), "CreateVertexBuffer(1120, 520, 324, 0)");
+  for (std::int32_t n = 3; n <= 6; ++n) table.remove(n);
+  store.releaseDeviceResources();
+  ASSERT_TRUE(store.rebuild(device.get(), table));  // 2 records, the buffer made at 40 vertices
+  EXPECT_EQ(store.vertexBuffer().capacity(), 40);
 }
 
 // The 1024 warning once with the surface size, a 2048 × 16 texture, the white texture's failure reported
@@ -175,23 +187,6 @@ TEST_F(SpriteStoreTest, LargeSurfaceWarningAndTextureFailures) {
   ASSERT_TRUE(store.rebuild(device.get(), table));
   EXPECT_TRUE(store.records()[1]->drawable());
   EXPECT_EQ(store.records()[1]->texture.textureWidth, 64);
-}
-
-// A missing vertex buffer (its creation failed) is made again at the larger of its old capacity
-// and the need; device loss keeps every size and the reset uploads every texture again.
-TEST_F(SpriteStoreTest, VertexBufferRecreationAndDeviceReset) {
-  for (std::int32_t n = 1; n <= 5; ++n) sprite(n, 8, 8);
-  ASSERT_TRUE(store.rebuild(device.get(), table));
-  for (std::int32_t n = 3; n <= 5; ++n) table.remove(n);
-  store.releaseDeviceResources();
-  EXPECT_EQ(device->liveResources(), 0);
-  device->setRecording(true);
-  ASSERT_TRUE(store.recreateDeviceResources(device.get()));
-  EXPECT_EQ(countCalls("LockRect"), 5);
-  EXPECT_EQ(device->calls().back(), "CreateVertexBuffer(560, 520, 324, 0)");
-  store.releaseDeviceResources();
-  ASSERT_TRUE(store.rebuild(device.get(), table));  // 2 records, the buffer made at 20 vertices
-  EXPECT_EQ(store.vertexBuffer().capacity(), 20);
 }
 
 }  // namespace
