@@ -67,8 +67,7 @@ TEST_F(Direct3DParity, RandomScenesPerDrawMethod) {
     int worst = 0;
     for (int scene = 0; scene < 6; ++scene) {
       randomScene(random, method);
-      const std::vector<std::uint32_t> software = frame(0);
-      const std::vector<std::uint32_t> direct3D = frame(1);
+      const std::vector<std::uint32_t> software = frame(0), direct3D = frame(1);
       for (std::size_t i = 0; i < software.size(); ++i)
         for (int shift = 0; shift < 24; shift += 8)
           worst = std::max(worst, std::abs(int(software[i] >> shift & 0xFF) - int(direct3D[i] >> shift & 0xFF)));

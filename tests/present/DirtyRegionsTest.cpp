@@ -154,7 +154,7 @@ class DirtyFrames : public testing::EngineFixture {
       case 13: paint(Sprite_GetWritableSurface(n), r); break;  // the pixel utilities' way in
       case 14: CG_RotateRGB(n, in(-5, 30), in(-5, 30), in(0, 40), in(0, 40), in(1, 2)); break;
       case 15: SP_RenderView(n); break;
-      case 16: paint(CVELM::instance().objects.surfaceLookup->Change(n), r); break;  // a host draws into the surface as stored, shared or not
+      case 16: paint(CVELM::instance().objects.surfaceLookup->Change(n), r); break;  // a host, shared or not
       case 17: Sprite_SetSurface(in(1, 24), Sprite_GetConstSurface(n)); break;
       case 18: {  // the host draws into the screen (and the reference) and reports the rectangle, sane or not
         const std::int32_t x = r() % 4 ? in(-10, w) : INT_MIN, y = in(-10, h), cw = r() % 4 ? in(-5, 50) : INT_MAX;

@@ -22,9 +22,8 @@ class SpriteStoreTest : public StoreScene {
     D3DLOCKED_RECT locked{};
     if (!t.texture || t.texture->LockRect(0, &locked, nullptr, 0) != 0) return {};
     for (std::int32_t y = 0; y < t.textureHeight; ++y)
-      std::memcpy(&out[static_cast<std::size_t>(y) * t.textureWidth],
-                  static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
-                  static_cast<std::size_t>(t.textureWidth) * 4);
+      std::memcpy(&out[std::size_t(y) * t.textureWidth], static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
+                  std::size_t(t.textureWidth) * 4);
     t.texture->UnlockRect(0);
     return out;
   }

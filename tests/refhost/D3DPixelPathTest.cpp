@@ -40,7 +40,7 @@ TEST_P(PixelPathTest, GivesTheExactWord) {
   const PixelCase& c = GetParam();
   if (c.withTexture) device().SetTexture(0, texture(1, 1, {kTexel}));
   device().SetRenderState(D3DRS_TEXTUREFACTOR, kFactor);
-  clear(kDestination);
+  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET, kDestination, 1.0f, 0), D3D_OK);
   for (const Setting& s : c.settings) {
     const HRESULT set = s.stage == kRender    ? device().SetRenderState(s.type, s.value)
                         : s.stage == kSampler ? device().SetSamplerState(0, s.type, s.value)
@@ -140,9 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         PixelCase{"Min", blend(D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_MIN), 0x40204040u},
         PixelCase{"Max", blend(D3DBLEND_ZERO, D3DBLEND_ZERO, D3DBLENDOP_MAX), 0x80FF8080u},
         refused("BumpMapOp", 0, D3DTSS_COLOROP, 22), refused("TempArgument", 0, D3DTSS_COLORARG1, D3DTA_TEMP),
-        refused("MirrorAddress", kSampler, D3DSAMP_ADDRESSU, 2),
-        refused("UnknownBlendFactor", kRender, D3DRS_SRCBLEND, 16),
-        refused("UnknownBlendOp", kRender, D3DRS_BLENDOP, 6)),
+        refused("MirrorAddress", kSampler, D3DSAMP_ADDRESSU, 2), refused("UnknownBlendOp", kRender, D3DRS_BLENDOP, 6),
+        refused("UnknownBlendFactor", kRender, D3DRS_SRCBLEND, 16)),
     [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

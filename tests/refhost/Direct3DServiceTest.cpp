@@ -27,11 +27,9 @@ constexpr std::int32_t kWidth = 16, kHeight = 12;
 
 // The device's frame-level calls (by name) since the last look, into the journal.
 void flushDeviceCalls(Journal& journal, ReferenceDevice& device) {
-  for (const std::string& call : device.calls()) {
-    const std::string name = call.substr(0, call.find('('));
-    for (const char* frameCall : {"TestCooperativeLevel", "BeginScene", "EndScene", "Present", "Reset"})
-      if (name == frameCall) journal.push_back(name);
-  }
+  for (const std::string& call : device.calls())
+    for (const std::string name : {"TestCooperativeLevel", "BeginScene", "EndScene", "Present", "Reset"})
+      if (call.starts_with(name + "(")) journal.push_back(name);
   device.clearCalls();
 }
 
@@ -103,11 +101,8 @@ class Direct3DServiceTest : public ::testing::Test {
     b_.emplace("b", journal_, service().device(), D3DRECT{2, 3, 7, 5}, 0x80405060u);
   }
   void TearDown() override {
-    service().Unregister(&*a_);
-    service().Unregister(&*b_);
-    a_.reset();
-    b_.reset();
-    host_.reset();
+    service().Unregister(&*a_), service().Unregister(&*b_);
+    a_.reset(), b_.reset(), host_.reset();
     EXPECT_EQ(Ledger::liveObjects(), liveBefore_);
   }
 

@@ -48,6 +48,14 @@ Picture randomPicture(std::mt19937& random) {
   return picture;
 }
 
+// The words of a kWidth × kHeight picture whose row y starts at row(y).
+template <class Row>
+std::vector<std::uint32_t> words(Row row) {
+  std::vector<std::uint32_t> out(kWidth * kHeight);
+  for (std::int32_t y = 0; y < kHeight; ++y) std::memcpy(&out[std::size_t(y) * kWidth], row(y), kWidth * 4);
+  return out;
+}
+
 void draw(IDirect3DDevice9& device, const Picture& picture) {
   for (const auto& [rect, colour] : picture.fills) device.Clear(1, &rect, D3DCLEAR_TARGET, colour, 1.0f, 0);
 }
@@ -84,11 +92,7 @@ class Direct3DWipeTest : public HostFixture {
     return ok;
   }
   std::vector<std::uint32_t> backBuffer() const {
-    std::vector<std::uint32_t> words(kWidth * kHeight);
-    const auto* rows = reinterpret_cast<const std::uint8_t*>(device_->backBuffer());
-    for (std::int32_t y = 0; y < kHeight; ++y)
-      std::memcpy(&words[static_cast<std::size_t>(y * kWidth)], rows + y * device_->backBufferPitch(), kWidth * 4);
-    return words;
+    return words([&](std::int32_t y) { return device_->backBuffer() + y * (device_->backBufferPitch() / 4); });
   }
 
   Ref<ReferenceDevice> device_;
@@ -101,14 +105,12 @@ std::vector<std::uint32_t> softwareFrame(SurfaceFactory& factory, const Picture&
   auto main = Ref<MainSurface>::adopt(MainSurface::create(kWidth, kHeight));
   if (!wipe->SetUp(kWidth, kHeight)) return {};
   for (std::int32_t y = 0; y < kHeight; ++y) {
-    std::memcpy(wipe->GetOldPictureSurface()->GetPixelAddress(0, y), &old.pixels[static_cast<std::size_t>(y * kWidth)], kWidth * 4);
-    std::memcpy(wipe->GetNewPictureSurface()->GetPixelAddress(0, y), &fresh.pixels[static_cast<std::size_t>(y * kWidth)], kWidth * 4);
+    const std::size_t row = std::size_t(y) * kWidth;
+    std::memcpy(wipe->GetOldPictureSurface()->GetPixelAddress(0, y), &old.pixels[row], kWidth * 4);
+    std::memcpy(wipe->GetNewPictureSurface()->GetPixelAddress(0, y), &fresh.pixels[row], kWidth * 4);
   }
   if (!wipe->Begin(number) || !wipe->Compose(main.get(), progress)) return {};
-  std::vector<std::uint32_t> words(kWidth * kHeight);
-  for (std::int32_t y = 0; y < kHeight; ++y)
-    std::memcpy(&words[static_cast<std::size_t>(y * kWidth)], main->GetPixelAddress(0, y), kWidth * 4);
-  return words;
+  return words([&](std::int32_t y) { return main->GetPixelAddress(0, y); });
 }
 
 TEST_F(Direct3DWipeTest, EveryEffectMatchesTheSoftwareTransitionAndTheStoredChecksum) {

@@ -257,10 +257,6 @@ class DeviceFixture : public ::testing::Test {
     return rows;
   }
 
-  void clear(std::uint32_t colour) {
-    ASSERT_EQ(device_->Clear(0, nullptr, tamblet::D3DCLEAR_TARGET, colour, 1.0f, 0), tamblet::D3D_OK);
-  }
-
  private:
   std::int32_t width_, height_;
   std::int64_t liveBefore_ = 0;
