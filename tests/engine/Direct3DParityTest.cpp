@@ -36,30 +36,22 @@ class Direct3DParity : public EngineFixture {
   // An opaque background, then sprites of one draw method with random pixels (with and without
   // alpha), positions, blend rates and multiply colours.
   void randomScene(std::mt19937& random, std::int32_t method) {
-    SP_DeleteAll();
-    auto fill = [&](std::int32_t number) {
+    const auto in = [&](std::uint32_t below) { return static_cast<std::int32_t>(random() % below); };
+    const auto fill = [&](std::int32_t number) {
       ISurface* surface = Sprite_GetWritableSurface(number);
-      for (std::int32_t y = 0; y < surface->GetHeight(); ++y) {
-        std::uint8_t* row = surface->GetPixelAddress(0, y);
-        for (std::int32_t i = 0; i < surface->GetWidth() * 4; ++i) row[i] = static_cast<std::uint8_t>(random());
-      }
+      for (std::int32_t y = 0; y < surface->GetHeight(); ++y)
+        for (std::int32_t i = 0; i < surface->GetWidth() * 4; ++i)
+          surface->GetPixelAddress(0, y)[i] = static_cast<std::uint8_t>(random());
     };
-    SP_CreatePixelOnly(1, screenWidth, screenHeight);
-    fill(1);
+    SP_DeleteAll();
+    SP_CreatePixelOnly(1, screenWidth, screenHeight), fill(1);
     for (std::int32_t n = 2; n <= 6; ++n) {
-      const std::int32_t width = 1 + static_cast<std::int32_t>(random() % 60),
-                         height = 1 + static_cast<std::int32_t>(random() % 40);
-      if (random() % 2) {
-        SP_Create(n, width, height, 0, 0, 0, 255);
-      } else {
-        SP_CreatePixelOnly(n, width, height);
-      }
+      const std::int32_t width = 1 + in(60), height = 1 + in(40);
+      in(2) ? SP_Create(n, width, height, 0, 0, 0, 255) : SP_CreatePixelOnly(n, width, height);
       fill(n);
-      SP_SetPos(n, static_cast<std::int32_t>(random() % 80) - 10, static_cast<std::int32_t>(random() % 50) - 10);
-      SP_SetBlendRate(n, random() % 3 ? static_cast<std::int32_t>(random() % 256) : 255);
-      if (random() % 2)
-        SP_SetMultipleColor(n, static_cast<std::int32_t>(random() % 256), static_cast<std::int32_t>(random() % 256),
-                            static_cast<std::int32_t>(random() % 256));
+      SP_SetPos(n, in(80) - 10, in(50) - 10);
+      SP_SetBlendRate(n, in(3) ? in(256) : 255);
+      if (in(2)) SP_SetMultipleColor(n, in(256), in(256), in(256));
       SP_SetDrawMethod(n, method);
     }
   }
@@ -75,8 +67,7 @@ TEST_F(Direct3DParity, RandomScenesPerDrawMethod) {
     int worst = 0;
     for (int scene = 0; scene < 6; ++scene) {
       randomScene(random, method);
-      const std::vector<std::uint32_t> software = frame(0);
-      const std::vector<std::uint32_t> direct3D = frame(1);
+      const std::vector<std::uint32_t> software = frame(0), direct3D = frame(1);
       for (std::size_t i = 0; i < software.size(); ++i)
         for (int shift = 0; shift < 24; shift += 8)
           worst = std::max(worst, std::abs(int(software[i] >> shift & 0xFF) - int(direct3D[i] >> shift & 0xFF)));

@@ -1,6 +1,7 @@
-// The reference device's coverage and interpolation: which pixels a triangle covers (pixel centres at
-// integer coordinates, the top-left fill rule), culling by winding, perspective-correct texture
-// coordinates, point and linear sampling, and one golden checksum over seeded random draws.
+// The reference device's coverage: which pixels a triangle covers (pixel centres at integer coordinates,
+// the top-left fill rule, culling by winding), and one golden checksum over seeded random draws that pins
+// the rest of the raster path: perspective-correct coordinates, point and linear sampling with clamped and
+// wrapped addresses, gradients, blend pairs, stage 1's add colour, the depth and scissor tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,7 +22,8 @@ constexpr std::uint32_t kInk = 0xFF112233u;
 struct CoverageCase {
   const char* name;
   std::vector<Vertex> vertices;  // a triangle list
-  std::vector<std::string> covered;
+  std::vector<std::string> covered;  // the rows from the top; an empty or missing row is "......"
+  DWORD cull = D3DCULL_NONE;
 };
 
 std::vector<Vertex> triangle(float x0, float y0, float x1, float y1, float x2, float y2) {
@@ -41,119 +43,34 @@ class CoverageTest : public DeviceFixture, public ::testing::WithParamInterface<
 
 TEST_P(CoverageTest, CoversExactlyTheseCentres) {
   drawDiffuseOnly();
+  device().SetRenderState(D3DRS_CULLMODE, GetParam().cull);
   ASSERT_EQ(draw(GetParam().vertices, D3DPT_TRIANGLELIST), D3D_OK);
-  EXPECT_EQ(coverage(), GetParam().covered);
+  std::vector<std::string> covered = GetParam().covered;
+  covered.resize(6);
+  for (std::string& row : covered) row = row.empty() ? "......" : row;
+  EXPECT_EQ(coverage(), covered);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     FillRule, CoverageTest,
     ::testing::Values(
         // Half-pixel edges: the sprite view's quads, w × h pixels exactly.
-        CoverageCase{"HalfPixelQuad",
-                     quadList(0.5f, 0.5f, 3.5f, 2.5f),
-                     {"......", ".###..", ".###..", "......", "......", "......"}},
+        CoverageCase{"HalfPixelQuad", quadList(0.5f, 0.5f, 3.5f, 2.5f), {"......", ".###..", ".###.."}},
         // Centres on the edges: left and top edges are in, right and bottom edges out.
-        CoverageCase{"IntegerQuad", quadList(1, 1, 3, 4), {"......", ".##...", ".##...", ".##...", "......", "......"}},
-        CoverageCase{"NoCentreInside",
-                     quadList(1.2f, 1.2f, 1.8f, 1.8f),
-                     {"......", "......", "......", "......", "......", "......"}},
+        CoverageCase{"IntegerQuad", quadList(1, 1, 3, 4), {"......", ".##...", ".##...", ".##..."}},
+        CoverageCase{"NoCentreInside", quadList(1.2f, 1.2f, 1.8f, 1.8f), {}},
         // A diagonal through centres (1,3), (2,2), (3,1): they belong to the left triangle only, once.
-        CoverageCase{"DiagonalLeftTriangle",
-                     triangle(0, 0, 4, 0, 0, 4),
-                     {"####..", "###...", "##....", "#.....", "......", "......"}},
-        CoverageCase{"DiagonalRightTriangle",
-                     triangle(4, 0, 4, 4, 0, 4),
-                     {"......", "...#..", "..##..", ".###..", "......", "......"}},
+        CoverageCase{"DiagonalLeftTriangle", triangle(0, 0, 4, 0, 0, 4), {"####..", "###...", "##....", "#....."}},
+        CoverageCase{"DiagonalRightTriangle", triangle(4, 0, 4, 4, 0, 4), {"......", "...#..", "..##..", ".###.."}},
         // A flat-topped triangle keeps its top row; a flat-bottomed one drops its bottom row.
-        CoverageCase{
-            "FlatTop", triangle(1, 1, 5, 1, 3, 3), {"......", ".####.", "..##..", "......", "......", "......"}},
-        CoverageCase{
-            "FlatBottom", triangle(3, 1, 5, 3, 1, 3), {"......", "......", "..##..", "......", "......", "......"}},
+        CoverageCase{"FlatTop", triangle(1, 1, 5, 1, 3, 3), {"......", ".####.", "..##.."}},
+        CoverageCase{"FlatBottom", triangle(3, 1, 5, 3, 1, 3), {"......", "......", "..##.."}},
         // Outside the target: cut, nothing written past the edges.
-        CoverageCase{"CutByTheTarget",
-                     quadList(-3.5f, 3.5f, 9.5f, 9.5f),
-                     {"......", "......", "......", "......", "######", "######"}}),
-    [](const auto& test) { return std::string(test.param.name); });
-
-// Two triangles sharing an edge, added with ONE/ONE: every pixel of the square gets exactly one.
-TEST_F(DeviceFixture, SharedEdgesCoverEachPixelOnce) {
-  drawDiffuseOnly();
-  device().SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  device().SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  device().SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  std::vector<Vertex> fan;
-  for (const auto& [x, y] :
-       std::vector<std::pair<float, float>>{{0.3f, 0.7f}, {7.7f, 0.2f}, {7.2f, 7.9f}, {0.1f, 7.4f}, {3.9f, 4.1f}})
-    fan.push_back({x, y, 0.5f, 1, 0x01010101u, 0, 0});
-  const std::vector<Vertex> list = {fan[4], fan[0], fan[1], fan[4], fan[1], fan[2],
-                                    fan[4], fan[2], fan[3], fan[4], fan[3], fan[0]};
-  ASSERT_EQ(draw(list, D3DPT_TRIANGLELIST), D3D_OK);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) EXPECT_LE(pixel(x, y), 0x01010101u) << x << ", " << y;
-}
-
-struct CullCase {
-  DWORD mode;
-  bool clockwiseDrawn, counterClockwiseDrawn;
-};
-
-class CullTest : public DeviceFixture, public ::testing::WithParamInterface<CullCase> {};
-
-TEST_P(CullTest, DropsTheCulledWinding) {
-  drawDiffuseOnly();
-  device().SetRenderState(D3DRS_CULLMODE, GetParam().mode);
-  ASSERT_EQ(draw(triangle(0, 0, 4, 0, 0, 4), D3DPT_TRIANGLELIST), D3D_OK);  // clockwise on screen
-  ASSERT_EQ(draw(triangle(4, 4, 4, 8, 8, 4), D3DPT_TRIANGLELIST), D3D_OK);  // counter-clockwise
-  EXPECT_EQ(pixel(1, 1) == kInk, GetParam().clockwiseDrawn);
-  EXPECT_EQ(pixel(5, 5) == kInk, GetParam().counterClockwiseDrawn);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, CullTest,
-                         ::testing::Values(CullCase{D3DCULL_NONE, true, true}, CullCase{D3DCULL_CW, false, true},
-                                           CullCase{D3DCULL_CCW, true, false}));
-
-// Ten texels across, u from 0 to 1 and w from 1 to 4: halfway across the screen u is 0.2 (texel 2),
-// not 0.5 as an affine interpolation would give.
-TEST_F(DeviceFixture, TextureCoordinatesArePerspectiveCorrect) {
-  std::vector<std::uint32_t> texels(10);
-  for (int i = 0; i < 10; ++i) texels[static_cast<std::size_t>(i)] = 0xFF000000u | static_cast<std::uint32_t>(i);
-  device().SetTexture(0, texture(10, 1, texels));
-  device().SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  std::vector<Vertex> strip = quad(-0.5f, -0.5f, 7.5f, 7.5f);
-  strip[1].rhw = strip[3].rhw = 0.25f;
-  ASSERT_EQ(draw(strip), D3D_OK);
-  // Pixel x has screen fraction s = (x + 0.5) / 8 and u = 0.25 s / (1 − 0.75 s).
-  const std::vector<std::uint32_t> expected = {0, 0, 1, 1, 2, 3, 5, 7};
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(pixel(x, 3), 0xFF000000u | expected[static_cast<std::size_t>(x)]) << x;
-}
-
-struct SamplingCase {
-  const char* name;
-  DWORD filter, address;
-  std::vector<std::uint32_t> row;  // the grey levels across the 4-pixel row
-};
-
-class SamplingTest : public DeviceFixture, public ::testing::WithParamInterface<SamplingCase> {};
-
-// A 2 × 1 texture black | white stretched over 4 pixels.
-TEST_P(SamplingTest, SamplesExactTexels) {
-  device().SetTexture(0, texture(2, 1, {0xFF000000u, 0xFFFFFFFFu}));
-  device().SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  for (DWORD state : {D3DSAMP_MAGFILTER, D3DSAMP_MINFILTER}) device().SetSamplerState(0, state, GetParam().filter);
-  for (DWORD state : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV}) device().SetSamplerState(0, state, GetParam().address);
-  ASSERT_EQ(draw(quad(-0.5f, -0.5f, 3.5f, 0.5f)), D3D_OK);
-  for (int x = 0; x < 4; ++x) {
-    const std::uint32_t grey = GetParam().row[static_cast<std::size_t>(x)];
-    EXPECT_EQ(pixel(x, 0), 0xFF000000u | grey * 0x010101u) << x;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Filters, SamplingTest,
-    ::testing::Values(SamplingCase{"PointClamp", D3DTEXF_POINT, D3DTADDRESS_CLAMP, {0, 0, 255, 255}},
-                      SamplingCase{"LinearClamp", D3DTEXF_LINEAR, D3DTADDRESS_CLAMP, {0, 64, 191, 255}},
-                      SamplingCase{"LinearWrap", D3DTEXF_LINEAR, D3DTADDRESS_WRAP, {64, 64, 191, 191}},
-                      SamplingCase{"PointWrap", D3DTEXF_POINT, D3DTADDRESS_WRAP, {0, 0, 255, 255}}),
+        CoverageCase{"CutByTheTarget", quadList(-3.5f, 3.5f, 9.5f, 9.5f), {"", "", "", "", "######", "######"}},
+        // Culling by winding on screen: (4,0) (4,4) (0,4) is clockwise, its reverse counter-clockwise.
+        CoverageCase{"ClockwiseCulled", triangle(4, 0, 4, 4, 0, 4), {}, D3DCULL_CW},
+        CoverageCase{"ClockwiseKept", triangle(4, 0, 4, 4, 0, 4), {"", "...#..", "..##..", ".###.."}, D3DCULL_CCW},
+        CoverageCase{"CounterClockwiseCulled", triangle(0, 4, 4, 4, 4, 0), {}, D3DCULL_CCW}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Seeded random draws over every path: quads and triangles with fractional corners, perspective,
@@ -172,7 +89,7 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
   const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},  {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
                             {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},         {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
                             {D3DBLEND_DESTCOLOR, D3DBLEND_INVSRCALPHA}, {D3DBLEND_ONE, D3DBLEND_ZERO}};
-  clear(0xFF203040u);
+  ASSERT_EQ(device().Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040u, 1.0f, 0), D3D_OK);
   device().SetTexture(0, pattern);
   device().SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device().SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -193,7 +110,17 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
     device().SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TFACTOR);
     std::vector<Vertex> strip = quad(unit() * 60 - 4, unit() * 44 - 4, unit() * 60 + 4, unit() * 44 + 4, random(),
                                      unit() * 2 - 0.5f, unit() * 2 - 0.5f, unit() * 2 - 0.5f, unit() * 2 - 0.5f);
+    // Depth at one z per quad, tested or not; a scissor rectangle, which Clear keeps to as well.
+    const float z = unit();
+    device().SetRenderState(D3DRS_ZENABLE, random() % 2);
+    const auto below = [&](std::uint32_t n) { return static_cast<LONG>(random() % n); };
+    const LONG left = below(48), top = below(32);
+    const RECT scissor{left, top, left + 1 + below(16), top + 1 + below(16)};
+    ASSERT_EQ(device().SetScissorRect(&scissor), D3D_OK);
+    device().SetRenderState(D3DRS_SCISSORTESTENABLE, random() % 3 == 0);
+    if (random() % 16 == 0) device().Clear(0, nullptr, D3DCLEAR_TARGET, random(), 1.0f, 0);
     for (Vertex& v : strip) {
+      v.z = z;
       if (random() % 3 == 0) v.diffuse = random();
       if (random() % 4 == 0) v.rhw = 0.25f + unit();
       if (random() % 4 == 0) v.x += unit() * 20 - 10;
@@ -201,8 +128,11 @@ TEST_F(GoldenTest, RandomDrawsKeepTheirChecksum) {
     ASSERT_EQ(draw(strip), D3D_OK);
   }
   tamblet::testing::Checksum checksum;
-  for (int y = 0; y < 48; ++y) checksum.add(device().backBuffer() + y * (device().backBufferPitch() / 4), 64 * 4);
-  EXPECT_EQ(checksum.value(), 0x981D46A6u);
+  for (int y = 0; y < 48; ++y) {
+    checksum.add(device().backBuffer() + y * (device().backBufferPitch() / 4), 64 * 4);
+    for (int x = 0; x < 64; ++x) checksum.addValue(device().depthAt(x, y));  // the depth writes too
+  }
+  EXPECT_EQ(checksum.value(), 0x478D57DBu);
 }
 
 }  // namespace

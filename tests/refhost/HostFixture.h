@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -186,12 +187,11 @@ inline std::vector<Vertex> quad(float x0, float y0, float x1, float y1, std::uin
 
 class DeviceFixture : public ::testing::Test {
  protected:
-  explicit DeviceFixture(std::int32_t width = 8, std::int32_t height = 8, bool depth = true)
-      : width_(width), height_(height), depth_(depth) {}
+  explicit DeviceFixture(std::int32_t width = 8, std::int32_t height = 8) : width_(width), height_(height) {}
 
   void SetUp() override {
     liveBefore_ = Ledger::liveObjects();
-    device_ = new ReferenceDevice(width_, height_, depth_);
+    device_ = new ReferenceDevice(width_, height_);
   }
 
   void TearDown() override {
@@ -215,10 +215,8 @@ class DeviceFixture : public ::testing::Test {
     if (!made) return nullptr;
     tamblet::D3DLOCKED_RECT locked{};
     EXPECT_EQ(made->LockRect(0, &locked, nullptr, 0), tamblet::D3D_OK);
-    for (std::int32_t y = 0; y < height; ++y)
-      for (std::int32_t x = 0; x < width; ++x)
-        static_cast<std::uint32_t*>(locked.pBits)[y * (locked.Pitch / 4) + x] =
-            texels[static_cast<std::size_t>(y * width + x)];
+    auto* rows = static_cast<std::uint8_t*>(locked.pBits);
+    for (std::int32_t y = 0; y < height; ++y) std::memcpy(rows + y * locked.Pitch, &texels[y * width], 4 * width);
     EXPECT_EQ(made->UnlockRect(0), tamblet::D3D_OK);
     textures_.push_back(made);
     return made;
@@ -259,13 +257,8 @@ class DeviceFixture : public ::testing::Test {
     return rows;
   }
 
-  void clear(std::uint32_t colour) {
-    ASSERT_EQ(device_->Clear(0, nullptr, tamblet::D3DCLEAR_TARGET, colour, 1.0f, 0), tamblet::D3D_OK);
-  }
-
  private:
   std::int32_t width_, height_;
-  bool depth_;
   std::int64_t liveBefore_ = 0;
   ReferenceDevice* device_ = nullptr;
   std::vector<tamblet::IDirect3DTexture9*> textures_;
