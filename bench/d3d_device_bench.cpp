@@ -40,7 +40,7 @@ struct Sprite {
 
 // What one sprite of the frame is: a texture of w × h (power-of-two sizes, drawn 1:1), place, method,
 // alpha in the texture, blend rate, add colour, transformed.
-struct Spec {
+struct SpritePlan {
   UINT w, h;
   float x, y;
   int method;
@@ -53,30 +53,30 @@ class DemoFrame {
  public:
   DemoFrame() : device_(new refhost::ReferenceDevice(kWidth, kHeight)) {
     std::mt19937 random(14);
-    std::vector<Spec> specs = {{2048, 1024, 0, 0, 0, false, 255, 0, false},     // background
+    std::vector<SpritePlan> plans = {{2048, 1024, 0, 0, 0, false, 255, 0, false},     // background
                                {2048, 1024, 0, 0, 0, true, 70, 0, false},       // clouds
                                {512, 1024, 440, 40, 0, true, 255, 0, false},    // character
                                {2048, 256, 40, 480, 0, false, 235, 0, false}};  // message window
     for (int i = 0; i < 8; ++i)
-      specs.push_back(
+      plans.push_back(
           {128, 128, 100.0f + 140 * i, 60, 2 + i % 2, i % 4 != 0, i % 3 ? 255u : 200u, i % 2 ? 0x00302010u : 0, false});
-    specs.push_back({256, 256, 900, 300, 0, true, 255, 0, true});
+    plans.push_back({256, 256, 900, 300, 0, true, 255, 0, true});
     for (int i = 0; i < 12; ++i)
-      specs.push_back(
+      plans.push_back(
           {64, 64, static_cast<float>(random() % 1200), static_cast<float>(random() % 400), 1, true, 255, 0, false});
     for (int i = 0; i < 240; ++i)
-      specs.push_back(
+      plans.push_back(
           {32, 32, 60.0f + 30 * (i % 40), 500.0f + 36 * static_cast<float>(i / 40), 0, true, 255, 0, false});
     std::vector<Vertex> vertices;
-    for (const Spec& spec : specs) {
-      IDirect3DTexture9* texture = makeTexture(spec.w, spec.h, random, spec.alpha);
+    for (const SpritePlan& plan : plans) {
+      IDirect3DTexture9* texture = makeTexture(plan.w, plan.h, random, plan.alpha);
       textures_.push_back(texture);
       // The drawn area is the texture's without its padding: the window is 1200 × 220, the background 1280 × 720.
-      const float w = std::min<float>(static_cast<float>(spec.w), static_cast<float>(kWidth) - spec.x);
-      const float h = std::min<float>(static_cast<float>(spec.h), static_cast<float>(kHeight) - spec.y);
-      addQuad(vertices, spec.x, spec.y, w, h, spec.rate << 24 | 0xFFFFFFu, w / static_cast<float>(spec.w),
-              h / static_cast<float>(spec.h), spec.transformed);
-      sprites_.push_back({texture, spec.method, spec.alpha, spec.rate == 255, spec.transformed, spec.add});
+      const float w = std::min<float>(static_cast<float>(plan.w), static_cast<float>(kWidth) - plan.x);
+      const float h = std::min<float>(static_cast<float>(plan.h), static_cast<float>(kHeight) - plan.y);
+      addQuad(vertices, plan.x, plan.y, w, h, plan.rate << 24 | 0xFFFFFFu, w / static_cast<float>(plan.w),
+              h / static_cast<float>(plan.h), plan.transformed);
+      sprites_.push_back({texture, plan.method, plan.alpha, plan.rate == 255, plan.transformed, plan.add});
     }
     white_ = makeTexture(32, 32, random, false, 0xFFFFFFFFu);
     device_->CreateVertexBuffer(static_cast<UINT>(vertices.size() * sizeof(Vertex)), 0x208, 0x144, D3DPOOL_DEFAULT,
