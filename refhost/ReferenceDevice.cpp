@@ -237,29 +237,10 @@ HRESULT ReferenceDevice::Reset(D3DPRESENT_PARAMETERS* params) {
   if (log_.enter(nullptr, "Reset", D3DCallLog::Text{size}) || !params) return D3DERR_INVALIDCALL;
   if (lost_ && !restored_) return D3DERR_DEVICELOST;
   if (defaultPoolResourceAlive()) return D3DERR_INVALIDCALL;
-  const std::int32_t width = params->BackBufferWidth ? static_cast<std::int32_t>(params->BackBufferWidth) : width_;
-  const std::int32_t height = params->BackBufferHeight ? static_cast<std::int32_t>(params->BackBufferHeight) : height_;
-  if (width > kMaxSide || height > kMaxSide) return D3DERR_INVALIDCALL;
-  if (width != width_ || height != height_) {
-    D3DSurface* fresh = nullptr;
-    try {
-      fresh = D3DSurface::createOwned(*this, backBuffer_->label(), width, height, D3DUSAGE_RENDERTARGET,
-                                      D3DPOOL_DEFAULT, true, nullptr);
-      if (hasDepth_) depth_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 1.0f);
-    } catch (const std::bad_alloc&) {
-      if (fresh) fresh->destroyOwned();
-      return E_OUTOFMEMORY;
-    }
-    const std::string label = backBuffer_->label();
-    log_.forget(static_cast<IDirect3DSurface9*>(backBuffer_));
-    liveSurfaces_.erase(backBuffer_);
-    backBuffer_->destroyOwned();
-    backBuffer_ = fresh;
-    liveSurfaces_[backBuffer_] = backBuffer_;
-    log_.name(static_cast<IDirect3DSurface9*>(backBuffer_), label);
-    width_ = width;
-    height_ = height;
-  }
+  // The back buffer keeps its size: the hosts this device serves never resize it.
+  const bool otherWidth = params->BackBufferWidth && static_cast<std::int32_t>(params->BackBufferWidth) != width_;
+  const bool otherHeight = params->BackBufferHeight && static_cast<std::int32_t>(params->BackBufferHeight) != height_;
+  if (otherWidth || otherHeight) return D3DERR_INVALIDCALL;
   backBuffer_->fill(0);
   if (hasDepth_) std::fill(depth_.begin(), depth_.end(), 1.0f);
   resetState();
@@ -404,24 +385,9 @@ HRESULT ReferenceDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
 }
 
 HRESULT ReferenceDevice::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                            DWORD quality, BOOL lockable, IDirect3DSurface9** surface, HANDLE* shared) {
-  const bool fail = log_.enter(nullptr, "CreateRenderTarget", width, height, format, multiSample, quality, lockable);
+                                            DWORD quality, BOOL lockable, IDirect3DSurface9** surface, HANDLE*) {
   clearOut(surface);
-  if (fail || !surface || shared || format != D3DFMT_A8R8G8B8 || multiSample != 0) return D3DERR_INVALIDCALL;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return D3DERR_INVALIDCALL;
-  D3DSurface* made = nullptr;
-  try {
-    made = D3DSurface::createStandalone(*this, nextLabel("surf"), static_cast<std::int32_t>(width),
-                                        static_cast<std::int32_t>(height), D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                                        lockable != 0);
-  } catch (const std::bad_alloc&) {
-    return D3DERR_OUTOFVIDEOMEMORY;
-  }
-  AddRef();
-  liveSurfaces_[static_cast<IDirect3DSurface9*>(made)] = made;
-  log_.name(static_cast<IDirect3DSurface9*>(made), made->label());
-  *surface = made;
-  return D3D_OK;
+  return unsupported("CreateRenderTarget", width, height, format, multiSample, quality, lockable);
 }
 
 HRESULT ReferenceDevice::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
@@ -445,28 +411,8 @@ HRESULT ReferenceDevice::CreateOffscreenPlainSurface(UINT width, UINT height, D3
   return D3D_OK;
 }
 
-HRESULT ReferenceDevice::UpdateSurface(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
-                                       const POINT* destPoint) {
-  const std::string point =
-      destPoint ? "{" + std::to_string(destPoint->x) + ", " + std::to_string(destPoint->y) + "}" : "null";
-  if (log_.enter(nullptr, "UpdateSurface", source, D3DCallLog::Text{rectText(sourceRect)}, dest,
-                 D3DCallLog::Text{point}))
-    return D3DERR_INVALIDCALL;
-  D3DSurface* from = findSurface(source);
-  D3DSurface* to = findSurface(dest);
-  if (!from || !to || from->pool() != D3DPOOL_SYSTEMMEM || to->pool() != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
-  const D3DPixels &src = from->pixels(), &dst = to->pixels();
-  RECT area{0, 0, src.width, src.height};
-  if (sourceRect) area = *sourceRect;
-  const LONG x = destPoint ? destPoint->x : 0, y = destPoint ? destPoint->y : 0;
-  if (area.left < 0 || area.top < 0 || area.left >= area.right || area.top >= area.bottom || area.right > src.width ||
-      area.bottom > src.height || x < 0 || y < 0 || x + (area.right - area.left) > dst.width ||
-      y + (area.bottom - area.top) > dst.height)
-    return D3DERR_INVALIDCALL;
-  if (lost_) return D3D_OK;
-  for (LONG row = area.top; row < area.bottom; ++row)
-    std::copy(src.row(row) + area.left, src.row(row) + area.right, dst.row(y + row - area.top) + x);
-  return D3D_OK;
+HRESULT ReferenceDevice::UpdateSurface(IDirect3DSurface9* source, const RECT*, IDirect3DSurface9* dest, const POINT*) {
+  return unsupported("UpdateSurface", source, dest);
 }
 
 HRESULT ReferenceDevice::GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9* dest) {
@@ -481,49 +427,13 @@ HRESULT ReferenceDevice::GetRenderTargetData(IDirect3DSurface9* target, IDirect3
   return D3D_OK;
 }
 
-HRESULT ReferenceDevice::StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
-                                     const RECT* destRect, D3DTEXTUREFILTERTYPE filter) {
-  if (log_.enter(nullptr, "StretchRect", source, D3DCallLog::Text{rectText(sourceRect)}, dest,
-                 D3DCallLog::Text{rectText(destRect)}, filter))
-    return D3DERR_INVALIDCALL;
-  D3DSurface* from = findSurface(source);
-  D3DSurface* to = findSurface(dest);
-  if (!from || !to || from == to || from->pool() != D3DPOOL_DEFAULT || to->pool() != D3DPOOL_DEFAULT)
-    return D3DERR_INVALIDCALL;
-  if (filter > D3DTEXF_LINEAR) return D3DERR_INVALIDCALL;
-  const D3DPixels &src = from->pixels(), &dst = to->pixels();
-  RECT a{0, 0, src.width, src.height}, b{0, 0, dst.width, dst.height};
-  if (sourceRect) a = *sourceRect;
-  if (destRect) b = *destRect;
-  const auto valid = [](const RECT& r, const D3DPixels& p) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= p.width &&
-           r.bottom <= p.height;
-  };
-  if (!valid(a, src) || !valid(b, dst)) return D3DERR_INVALIDCALL;
-  if (lost_) return D3D_OK;
-  // Nearest texel of the source for each destination pixel centre (a same-size copy is exact).
-  const std::int64_t sw = a.right - a.left, sh = a.bottom - a.top, dw = b.right - b.left, dh = b.bottom - b.top;
-  for (std::int64_t y = 0; y < dh; ++y) {
-    const std::uint32_t* from_row = src.row(static_cast<std::int32_t>(a.top + (2 * y + 1) * sh / (2 * dh)));
-    std::uint32_t* to_row = dst.row(static_cast<std::int32_t>(b.top + y)) + b.left;
-    for (std::int64_t x = 0; x < dw; ++x) to_row[x] = from_row[a.left + (2 * x + 1) * sw / (2 * dw)];
-  }
-  return D3D_OK;
+HRESULT ReferenceDevice::StretchRect(IDirect3DSurface9* source, const RECT*, IDirect3DSurface9* dest, const RECT*,
+                                     D3DTEXTUREFILTERTYPE filter) {
+  return unsupported("StretchRect", source, dest, filter);
 }
 
-HRESULT ReferenceDevice::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) {
-  if (log_.enter(nullptr, "ColorFill", surface, D3DCallLog::Text{rectText(rect)}, color)) return D3DERR_INVALIDCALL;
-  D3DSurface* to = findSurface(surface);
-  if (!to || to->pool() != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
-  const D3DPixels& dst = to->pixels();
-  RECT area{0, 0, dst.width, dst.height};
-  if (rect) area = *rect;
-  if (area.left < 0 || area.top < 0 || area.left >= area.right || area.top >= area.bottom || area.right > dst.width ||
-      area.bottom > dst.height)
-    return D3DERR_INVALIDCALL;
-  if (lost_) return D3D_OK;
-  for (LONG y = area.top; y < area.bottom; ++y) std::fill(dst.row(y) + area.left, dst.row(y) + area.right, color);
-  return D3D_OK;
+HRESULT ReferenceDevice::ColorFill(IDirect3DSurface9* surface, const RECT*, D3DCOLOR color) {
+  return unsupported("ColorFill", surface, color);
 }
 
 HRESULT ReferenceDevice::SetRenderTarget(DWORD index, IDirect3DSurface9* target) {

@@ -18,15 +18,15 @@
 //     is no stencil) answer D3DERR_INVALIDCALL. The device has a depth buffer unless made without one.
 //   - Draws are clipped to the viewport and, with the scissor test on, to the scissor rectangle.
 //     SetRenderTarget resets the viewport to the whole target.
-//   - Lost device: every call succeeds and does nothing that draws (Draw*, Clear, Present's copy,
-//     StretchRect, ColorFill, UpdateSurface); TestCooperativeLevel answers D3DERR_DEVICELOST, or
+//   - Lost device: every call succeeds and does nothing that draws (Draw*, Clear, Present's copy);
+//     TestCooperativeLevel answers D3DERR_DEVICELOST, or
 //     D3DERR_DEVICENOTRESET after restoreDevice(); Present answers D3DERR_DEVICELOST and
 //     GetRenderTargetData D3DERR_DEVICELOST; Reset answers D3DERR_DEVICELOST until restoreDevice().
 //   - Reset fails with D3DERR_INVALIDCALL while a default-pool resource lives (textures, vertex
 //     buffers, render targets, and the back buffer while someone holds it). A successful Reset puts
 //     every state back to its default, unbinds textures and the stream source, makes the back buffer
-//     the render target again and clears it to 0. A back-buffer width and height of 0 keep the size;
-//     the depth-buffer choice made at construction stays.
+//     the render target again and clears it to 0. The back buffer keeps its size (0 or the current size;
+//     another size answers D3DERR_INVALIDCALL); the depth-buffer choice made at construction stays.
 //   - Bindings (SetTexture, SetStreamSource, SetRenderTarget) do not keep a resource alive: a
 //     resource released while bound is unbound (the slot answers null; a released render target
 //     gives way to the back buffer). Every resource holds a reference on the device.
@@ -34,7 +34,9 @@
 //     both cover; rectangles, window and dirty region are ignored).
 //   - Texture sizes from 1 to the maximum texture size (setMaxTextureSize, 4096 by default); one
 //     level (Levels 1, or 0 for a 1 × 1 texture); format A8R8G8B8 only; usage 0, DYNAMIC or
-//     RENDERTARGET (default pool only); DYNAMIC is not allowed in the managed pool.
+//     RENDERTARGET (default pool only); DYNAMIC is not allowed in the managed pool. Render targets are
+//     such textures' surfaces: CreateRenderTarget, StretchRect, ColorFill and UpdateSurface, which
+//     nobody here calls, answer D3DERR_INVALIDCALL like the other unused operations.
 //   - Vertices must be pre-transformed (D3DFVF_XYZRHW); point size and specular colour are skipped,
 //     a missing diffuse colour is opaque white, and the first texture set's u, v are read. Triangle
 //     lists, strips and fans draw, up to 2^24 primitives a call; points and lines answer
