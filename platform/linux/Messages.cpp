@@ -1,7 +1,6 @@
-#include "platform/Messages.h"
-
 #include <cstdio>
 
+#include "platform/SystemServices.h"
 #include "platform/TextEncoding.h"
 
 namespace tamblet::platform {
@@ -28,32 +27,11 @@ class StandardErrorSink final : public MessageSink {
   }
 };
 
-StandardErrorSink defaultSink;
-MessageSink* installedSink = nullptr;
-
-MessageSink& currentSink() {
-  return installedSink ? *installedSink : defaultSink;
-}
-
 }  // namespace
 
-void debugOutput(const char* sjisText) {
-  try {
-    currentSink().debugOutput(sjisText ? sjisText : "");
-  } catch (...) {
-    // A message that cannot be shown is dropped; it must not take its caller down.
-  }
-}
-
-void messageBox(const char* sjisText, const char* sjisCaption, MessageBoxStyle style) {
-  try {
-    currentSink().messageBox(sjisText ? sjisText : "", sjisCaption ? sjisCaption : "", style);
-  } catch (...) {
-  }
-}
-
-void setMessageSink(MessageSink* sink) {
-  installedSink = sink;
+MessageSink& systemMessageSink() {
+  static StandardErrorSink sink;
+  return sink;
 }
 
 }  // namespace tamblet::platform

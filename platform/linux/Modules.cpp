@@ -1,6 +1,6 @@
 #include <dlfcn.h>
 
-#include "platform/SystemModules.h"
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {

@@ -1,25 +1,26 @@
-#include "platform/Window.h"
-
 #include <unistd.h>
+
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {
 
-WindowSystem* installedWindows = nullptr;
+// There is no desktop window manager to ask: a non-null window belongs to this process, and the
+// active window is this process's.
+class ThisProcessWindows final : public WindowSystem {
+ public:
+  std::uint32_t windowOwnerProcessId(void* window) override { return window ? thisProcess() : kNoProcess; }
+  std::uint32_t activeWindowOwnerProcessId() override { return thisProcess(); }
 
-std::uint32_t thisProcess() { return static_cast<std::uint32_t>(getpid()); }
+ private:
+  static std::uint32_t thisProcess() { return static_cast<std::uint32_t>(getpid()); }
+};
 
 }  // namespace
 
-std::uint32_t windowOwnerProcessId(void* window) {
-  if (installedWindows) return installedWindows->windowOwnerProcessId(window);
-  return window ? thisProcess() : kNoProcess;
+WindowSystem& systemWindowSystem() {
+  static ThisProcessWindows windows;
+  return windows;
 }
-
-std::uint32_t activeWindowOwnerProcessId() {
-  return installedWindows ? installedWindows->activeWindowOwnerProcessId() : thisProcess();
-}
-
-void setWindowSystem(WindowSystem* windows) { installedWindows = windows; }
 
 }  // namespace tamblet::platform

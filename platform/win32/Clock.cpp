@@ -1,6 +1,6 @@
-#include "platform/Clock.h"
-
 #include <windows.h>
+
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {
@@ -19,29 +19,11 @@ class SystemClock final : public Clock {
   }
 };
 
-SystemClock systemClock;
-Clock* installedClock = nullptr;
-
-Clock& currentClock() {
-  return installedClock ? *installedClock : systemClock;
-}
-
 }  // namespace
 
-std::uint32_t tickCount() {
-  return currentClock().tickCount();
-}
-
-void sleepMilliseconds(std::uint32_t milliseconds) {
-  currentClock().sleep(milliseconds);
-}
-
-LocalTime localTime() {
-  return currentClock().localTime();
-}
-
-void setClock(Clock* clock) {
-  installedClock = clock;
+Clock& systemClock() {
+  static SystemClock clock;
+  return clock;
 }
 
 }  // namespace tamblet::platform

@@ -1,6 +1,6 @@
-#include "platform/Messages.h"
-
 #include <windows.h>
+
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {
@@ -28,32 +28,11 @@ class SystemSink final : public MessageSink {
   }
 };
 
-SystemSink defaultSink;
-MessageSink* installedSink = nullptr;
-
-MessageSink& currentSink() {
-  return installedSink ? *installedSink : defaultSink;
-}
-
 }  // namespace
 
-void debugOutput(const char* sjisText) {
-  try {
-    currentSink().debugOutput(sjisText ? sjisText : "");
-  } catch (...) {
-    // A message that cannot be shown is dropped; it must not take its caller down.
-  }
-}
-
-void messageBox(const char* sjisText, const char* sjisCaption, MessageBoxStyle style) {
-  try {
-    currentSink().messageBox(sjisText ? sjisText : "", sjisCaption ? sjisCaption : "", style);
-  } catch (...) {
-  }
-}
-
-void setMessageSink(MessageSink* sink) {
-  installedSink = sink;
+MessageSink& systemMessageSink() {
+  static SystemSink sink;
+  return sink;
 }
 
 }  // namespace tamblet::platform

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/SystemModules.h"
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {

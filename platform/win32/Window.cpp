@@ -1,32 +1,31 @@
-#include "platform/Window.h"
-
 #include <windows.h>
+
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {
 
-WindowSystem* installedWindows = nullptr;
+// The system's answers: the process owning a window (kNoProcess for null or for a handle that is
+// no window), and the owner of the calling thread's active window.
+class SystemWindows final : public WindowSystem {
+ public:
+  std::uint32_t windowOwnerProcessId(void* window) override { return ownerOf(static_cast<HWND>(window)); }
+  std::uint32_t activeWindowOwnerProcessId() override { return ownerOf(GetActiveWindow()); }
 
-// The process owning a window; kNoProcess for null or for a handle that is no window.
-std::uint32_t ownerOf(HWND window) {
-  if (!window) return kNoProcess;
-  DWORD process = 0;
-  if (GetWindowThreadProcessId(window, &process) == 0) return kNoProcess;
-  return process;
-}
+ private:
+  static std::uint32_t ownerOf(HWND window) {
+    if (!window) return kNoProcess;
+    DWORD process = 0;
+    if (GetWindowThreadProcessId(window, &process) == 0) return kNoProcess;
+    return process;
+  }
+};
 
 }  // namespace
 
-std::uint32_t windowOwnerProcessId(void* window) {
-  if (installedWindows) return installedWindows->windowOwnerProcessId(window);
-  return ownerOf(static_cast<HWND>(window));
+WindowSystem& systemWindowSystem() {
+  static SystemWindows windows;
+  return windows;
 }
-
-std::uint32_t activeWindowOwnerProcessId() {
-  if (installedWindows) return installedWindows->activeWindowOwnerProcessId();
-  return ownerOf(GetActiveWindow());
-}
-
-void setWindowSystem(WindowSystem* windows) { installedWindows = windows; }
 
 }  // namespace tamblet::platform

@@ -1,5 +1,5 @@
 #include "platform/Modules.h"
-#include "platform/SystemModules.h"
+#include "platform/SystemServices.h"
 
 namespace tamblet::platform {
 namespace {
