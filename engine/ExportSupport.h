@@ -8,6 +8,9 @@
 
 #include "host/VM.h"
 
+// C linkage, so the names stay undecorated, and the default C calling convention. The visibility
+// makes the Linux library export them (with exports.map); PE has no symbol visibility, and the
+// Windows DLL exports exactly the names of the .def file written from the same exports.map.
 #define TAMBLET_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace tamblet {
