@@ -1,9 +1,8 @@
 // The GDI glyph rasteriser with whatever faces the system has (Wine substitutes its own, so glyph
 // shapes are not checked): ink lands only inside the box it is given, text sprites built from it
 // have the box sizes and only the 17 alphas of 4 × 4 averaging, and no GDI object outlives it.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>
@@ -20,8 +19,8 @@
 namespace tamblet::testing {
 namespace {
 
-const char kHiragana[] = "\x82\xA0";  // あ
-const char kKanji[] = "\x88\x9F";     // 亜
+const char kHiragana[] = "\x82\xA0";   // あ
+const char kKanji[] = "\x88\x9F";      // 亜
 constexpr std::uint8_t kPaper = 0x11;  // what the target holds before a draw
 
 TextStyle style(std::int32_t size, float bold = 0.0f, float edge = 0.0f, std::int32_t type = 0) {
