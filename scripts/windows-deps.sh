@@ -48,7 +48,7 @@ install_missing() {
   "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-install_missing dpkg-dev "gcc-mingw-w64-$debarch" "g++-mingw-w64-$debarch" libz-mingw-w64-dev \
+install_missing dpkg-dev "gcc-mingw-w64-$debarch-posix" "g++-mingw-w64-$debarch-posix" libz-mingw-w64-dev \
   cmake ninja-build nasm pkg-config googletest libcli11-dev
 
 # --- Debian 12 source entries ----------------------------------------------------------------------
@@ -323,7 +323,8 @@ lua_objects=()
 for file in "$lua_src"/*.c; do
   case "$(basename "$file")" in lua.c|luac.c|onelua.c) continue ;; esac
   object="$lua_build/$(basename "$file" .c).o"
-  # C99 printf (as glibc's) so numbers print the same as in the Linux build.
+  # MinGW's C99 printf (two-digit exponents, as glibc's) so numbers print as in the Linux build;
+  # Lua's own feature macros select it too, stated here so it never rests on them.
   run "$cc" -std=gnu99 -O2 -DNDEBUG -DLUA_COMPAT_5_3 -D__USE_MINGW_ANSI_STDIO=1 -c "$file" -o "$object"
   lua_objects+=("$object")
 done
@@ -392,5 +393,7 @@ fi
 
 printf '%s\n' "$manifest" >"$stage/versions.txt"
 mv -T "$stage" "$prefix"
+# The sources and build trees are no longer needed; the log and the toolchain stay.
+rm -rf "$work/src" "$work/build"
 say "done in $(( $(date +%s) - started )) s"
 printf '%s\n' "$prefix"
