@@ -48,7 +48,7 @@ install_missing() {
   "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-install_missing dpkg-dev "gcc-mingw-w64-$debarch" "g++-mingw-w64-$debarch" libz-mingw-w64-dev \
+install_missing dpkg-dev "gcc-mingw-w64-$debarch-posix" "g++-mingw-w64-$debarch-posix" libz-mingw-w64-dev \
   cmake ninja-build nasm pkg-config googletest libcli11-dev
 
 # --- Debian 12 source entries ----------------------------------------------------------------------
@@ -138,17 +138,17 @@ ensure_deb_src
 offered_versions() {
   # dpkg order, not text order: a selection sort over the few versions there are.
   apt-cache showsrc --only-source "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -u | {
-      mapfile -t list
-      local i j swap
-      for ((i = 0; i < ${#list[@]}; i++)); do
-        for ((j = i + 1; j < ${#list[@]}; j++)); do
-          if dpkg --compare-versions "${list[j]}" gt "${list[i]}"; then
-            swap=${list[i]}; list[i]=${list[j]}; list[j]=$swap
-          fi
-        done
+    mapfile -t list
+    local i j swap
+    for ((i = 0; i < ${#list[@]}; i++)); do
+      for ((j = i + 1; j < ${#list[@]}; j++)); do
+        if dpkg --compare-versions "${list[j]}" gt "${list[i]}"; then
+          swap=${list[i]}; list[i]=${list[j]}; list[j]=$swap
+        fi
       done
-      [ ${#list[@]} -eq 0 ] || printf '%s\n' "${list[@]}"
-    }
+    done
+    [ ${#list[@]} -eq 0 ] || printf '%s\n' "${list[@]}"
+  }
 }
 
 cache=${TAMBLET_WINDOWS_DEPS_CACHE:-$HOME/.cache/tamblet-windows-deps}
@@ -211,7 +211,6 @@ manifest=$(
   for package in libz-mingw-w64-dev googletest libcli11-dev "g++-mingw-w64-$debarch-posix" mingw-w64-common nasm; do
     printf '%s %s\n' "$package" "$(installed_version "$package")"
   done
-  printf 'compiler %s\n' "$("$cxx" -dumpfullversion)"
 )
 key=$( { printf '%s\n' "$manifest"; cat "$script_path"; } | sha256sum | cut -c1-12)
 
@@ -236,6 +235,10 @@ work="$cache/work/$triplet-$key"
 stage="$cache/.$triplet-$key.partial"
 rm -rf "$work" "$stage"
 mkdir -p "$work/src" "$stage"
+# A failed or interrupted build leaves no half prefix behind (a killed one is cleared by the next run).
+trap 'rm -rf "$stage"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 logfile="$work/build.log"
 : >"$logfile"
 started=$(date +%s)
@@ -252,12 +255,14 @@ run() {
 
 # --- Sources -------------------------------------------------------------------------------------
 declare -A source_dirs=()
+flock 8
 for package in "${source_packages[@]}"; do
   download_source "$package" "${versions[$package]}" || die "cannot fetch $package ${versions[$package]}"
   say "unpacking $package ${versions[$package]}"
   run dpkg-source --no-check -x "$(compgen -G "$sources/$package/${versions[$package]}/*.dsc")" "$work/src/$package"
   source_dirs[$package]="$work/src/$package"
 done
+flock -u 8
 
 # --- Toolchain -----------------------------------------------------------------------------------
 toolchain="$work/toolchain.cmake"
@@ -323,7 +328,8 @@ lua_objects=()
 for file in "$lua_src"/*.c; do
   case "$(basename "$file")" in lua.c|luac.c|onelua.c) continue ;; esac
   object="$lua_build/$(basename "$file" .c).o"
-  # C99 printf (as glibc's) so numbers print the same as in the Linux build.
+  # MinGW's C99 printf (two-digit exponents, as glibc's) so numbers print as in the Linux build;
+  # Lua's own feature macros select it too, stated here so it never rests on them.
   run "$cc" -std=gnu99 -O2 -DNDEBUG -DLUA_COMPAT_5_3 -D__USE_MINGW_ANSI_STDIO=1 -c "$file" -o "$object"
   lua_objects+=("$object")
 done
@@ -392,5 +398,7 @@ fi
 
 printf '%s\n' "$manifest" >"$stage/versions.txt"
 mv -T "$stage" "$prefix"
+# The sources and build trees are no longer needed; the log and the toolchain stay.
+rm -rf "$work/src" "$work/build"
 say "done in $(( $(date +%s) - started )) s"
 printf '%s\n' "$prefix"

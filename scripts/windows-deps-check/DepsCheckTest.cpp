@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,8 @@ struct LuaCase {
   const char* script;
   const char* expected;
 };
+
+void PrintTo(const LuaCase& value, std::ostream* out) { *out << value.script; }
 
 class DepsCheckLua : public testing::TestWithParam<LuaCase> {};
 
