@@ -52,17 +52,17 @@ deps=$(bash scripts/windows-deps.sh x86_64-w64-mingw32 | tail -n 1)
 echo "prefix: $deps"
 
 # --- Builds --------------------------------------------------------------------------------------------
-step "windows-x64 build"
-cmake --preset windows-x64 -DTAMBLET_WINDOWS_DEPS="$deps" "${launcher[@]}" >/dev/null
-cmake --build --preset windows-x64 -j "$jobs"
-
 step "windows-i686 build (the engine DLL)"
 cmake --preset windows-i686 "${launcher[@]}" >/dev/null
 cmake --build --preset windows-i686 -j "$jobs"
 
+step "windows-x64 build"
+cmake --preset windows-x64 -DTAMBLET_WINDOWS_DEPS="$deps" -DTAMBLET_BUILD_TESTS=ON "${launcher[@]}" >/dev/null
+cmake --build --preset windows-x64 -j "$jobs"
+
 step "engine DLLs: machine, exports, imports"
-bash scripts/check-windows-dll.sh build/windows-x64/TambletSpriteEngine.dll engine/exports.map x86-64
 bash scripts/check-windows-dll.sh build/windows-i686/TambletSpriteEngine.dll engine/exports.map i386
+bash scripts/check-windows-dll.sh build/windows-x64/TambletSpriteEngine.dll engine/exports.map x86-64
 
 # --- For host authors ----------------------------------------------------------------------------------
 step "dist"
