@@ -66,10 +66,12 @@ bash scripts/check-windows-dll.sh build/windows-x64/TambletSpriteEngine.dll engi
 
 # --- For host authors ----------------------------------------------------------------------------------
 step "dist"
+# The DLLs go out without their debug information (the builds keep it).
 for target in x64 i686; do
+  case $target in x64) triplet=x86_64-w64-mingw32 ;; i686) triplet=i686-w64-mingw32 ;; esac
   mkdir -p "dist/windows-$target"
-  cp "build/windows-$target/TambletSpriteEngine.dll" "build/windows-$target/libTambletSpriteEngine.dll.a" \
-     "build/windows-$target/engine/exports.def" "dist/windows-$target/"
+  cp "build/windows-$target/libTambletSpriteEngine.dll.a" "build/windows-$target/engine/exports.def" "dist/windows-$target/"
+  "$triplet-strip" --strip-debug -o "dist/windows-$target/TambletSpriteEngine.dll" "build/windows-$target/TambletSpriteEngine.dll"
 done
 ls -l dist/windows-x64 dist/windows-i686
 
