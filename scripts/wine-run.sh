@@ -52,6 +52,16 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
     exit 2
   fi
 fi
+# The system faces the engine asks GDI for ("ＭＳ ゴシック", "ＭＳ 明朝") are mapped to the IPA fonts
+# the Linux build draws with, so text comes out the same on both. regedit reads the names from a
+# UTF-16 file (the shell's locale need not be Japanese). Done once per prefix.
+if [[ ! -f $WINEPREFIX.faces.reg ]]; then
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"ＭＳ 明朝"="IPAMincho"\r\n' |
+    iconv -f UTF-8 -t UTF-16 > "$WINEPREFIX.faces.reg.new"
+  "$wine" regedit /S "Z:${WINEPREFIX//\//\\}.faces.reg.new" >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w || true
+  mv "$WINEPREFIX.faces.reg.new" "$WINEPREFIX.faces.reg"
+fi
 
 # The Japanese locale: Wine takes the ANSI code page from it and needs its UTF-8 character set for
 # file names that are not ASCII. When the system has not generated it, it is generated once beside

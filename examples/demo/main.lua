@@ -37,13 +37,6 @@ local VIEW_CAPTION = 190  -- first sprite of the caption shown in the Direct3D v
 -- Draw methods.
 local NORMAL, ADDITIVE, MULTIPLY, SCREEN = 0, 1, 2, 3
 
--- Text in the system's faces (types 0 and 1) is rasterised by the system (FreeType on Linux, GDI
--- on Windows), so its pixels differ from one system to another; font-library text (0x100 on) is
--- the same everywhere. TAMBLET_DEMO_SYSTEM_TEXT=0 leaves the system-face text out, so that all
--- the rest of every frame can be compared across systems byte for byte.
-local SYSTEM_TEXT = os.getenv("TAMBLET_DEMO_SYSTEM_TEXT") ~= "0"
-local textType = 0      -- the current text style's type
-
 local tick = 0          -- frames shown so far, for the ambient animation
 local scene = "title"   -- what the ambient animation moves
 local mouseX, mouseY = W - 200, H - 40
@@ -64,7 +57,6 @@ end
 
 -- The current text style in one call.
 local function textStyle(type, size, r, g, b, bold, edge, er, eg, eb)
-  textType = type
   SP_SetTextSpriteType(type)
   SP_SetTextSpriteSize(size)
   SP_SetTextSpriteColor(r, g, b)
@@ -88,15 +80,13 @@ end
 local function textLine(first, text, x, y, z, margin)
   local sp = first
   for _, code in utf8.codes(text) do
-    if SYSTEM_TEXT or textType >= 0x100 then
-      local character = utf8.char(code)
-      check(SP_SetTextSprite(sp, character), "draw " .. character)
-      SP_SetPos(sp, x, y)
-      SP_SetZ(sp, z)
-      SP_SetShow(sp, true)
-      local ok, width = SP_GetFontWidth(character)
-      x = x + (ok and width or SP_GetWidth(sp)) - 2 * margin
-    end
+    local character = utf8.char(code)
+    check(SP_SetTextSprite(sp, character), "draw " .. character)
+    SP_SetPos(sp, x, y)
+    SP_SetZ(sp, z)
+    SP_SetShow(sp, true)
+    local ok, width = SP_GetFontWidth(character)
+    x = x + (ok and width or SP_GetWidth(sp)) - 2 * margin
     sp = sp + 1
   end
   return sp
@@ -197,9 +187,7 @@ end
 local function removeButtons(labels)
   for i, label in ipairs(labels) do
     SP_Delete(BUTTONS[i])
-    for sp = LABELS + 20 * (i - 1), LABELS + 20 * (i - 1) + utf8.len(label) - 1 do
-      if SYSTEM_TEXT then SP_Delete(sp) end
-    end
+    for sp = LABELS + 20 * (i - 1), LABELS + 20 * (i - 1) + utf8.len(label) - 1 do SP_Delete(sp) end
   end
   SP_Delete(CURSOR)
 end
@@ -269,7 +257,6 @@ local function speaker(name)
   textStyle(0x100, 24, 255, 214, 120, 0.0, 2.0, 40, 20, 0)
   local after = textLine(NAME, name, 156, 514, 70, 2)
   textStyle(0, 24, 255, 214, 120, 0.0, 0.0, 0, 0, 0)
-  if not SYSTEM_TEXT then return end
   check(SP_SetDashTextSprite(DASH, 40, 24), "draw a dash")
   SP_SetPos(DASH, 156 + (after - NAME) * 24 + 10, 516)
   SP_SetZ(DASH, 70)
@@ -287,7 +274,7 @@ local function say(name, line, hold)
     local x, i = 156, 0
     for _, code in utf8.codes(line) do
       i = i + 1
-      if SYSTEM_TEXT and i <= step // 3 + 1 and 3 * (i - 1) < step then
+      if i <= step // 3 + 1 and 3 * (i - 1) < step then
         CharSprite_SetCharDirect(handles[i], utf8.char(code), 0, 32, 255, 255, 255, 0.0, 2.0, 10, 12, 30)
         CharSprite_SetPos(handles[i], x, 566)
         CharSprite_SetZ(handles[i], 80)
