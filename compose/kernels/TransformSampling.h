@@ -149,8 +149,8 @@ class GroupWriter {
     Reg p00, p01, p10, p11;
     V::deinterleave32(V::loadPairs(tops), V::loadPairs(tops + V::kPixels / 2), p00, p01);
     V::deinterleave32(V::loadPairs(bottoms), V::loadPairs(bottoms + V::kPixels / 2), p10, p11);
-    const Reg texels = bilinear(p00, p01, p10, p11, V::wordPairs(wu), V::wordPairs(wv));
-    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+    const SourceGroup<V> s = bilinear(p00, p01, p10, p11, V::wordPairs(wu), V::wordPairs(wv));
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(s, V::loadu(to), k_.zero, k_));
   }
   // The same from taps gathered by the lane type (V::kGathers).
   template <class Taps>
@@ -159,38 +159,39 @@ class GroupWriter {
     Reg p00, p01, p10, p11;
     V::deinterleave32(taps.top0, taps.top1, p00, p01);
     V::deinterleave32(taps.bottom0, taps.bottom1, p10, p11);
-    const Reg texels = bilinear(p00, p01, p10, p11, taps.wu, taps.wv);
-    V::storeu(to, blendGroup<V, 0, BlendFlags>(modulateGroup<V, BlendFlags>(texels, k_), V::loadu(to), k_.zero, k_));
+    V::storeu(to, blendGroup<V, 0, BlendFlags>(bilinear(p00, p01, p10, p11, taps.wu, taps.wv), V::loadu(to), k_.zero,
+                                               k_));
   }
-  // count (1..kPixels) pixels from `to` whose texels were read straight into lanes. Nothing may be gathered in the
-  // slots.
-  [[gnu::always_inline]] void blendLanes(std::uint8_t* to, int count, typename V::Reg texels) {
-    const SourceGroup<V> s = modulateGroup<V, BlendFlags>(texels, k_);
+  // count (1..kPixels) pixels from `to` whose texels (sourceOf) or bilinear blends (bilinearLanes) were read
+  // straight into lanes. Nothing may be gathered in the slots.
+  [[gnu::always_inline]] void blendLanes(std::uint8_t* to, int count, const SourceGroup<V>& s) {
     if (count == V::kPixels) {
       V::storeu(to, blendGroup<V, 0, BlendFlags>(s, V::loadu(to), k_.zero, k_));
     } else {
       V::storePartial(to, blendGroup<V, 0, BlendFlags>(s, V::loadPartial(to, count), k_.zero, k_), count);
     }
   }
-  // The bilinear blend of taps held one per lane, weights (w, w) in each 32-bit lane.
-  [[gnu::always_inline]] typename V::Reg bilinearLanes(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10,
-                                                       typename V::Reg p11, typename V::Reg wu,
-                                                       typename V::Reg wv) const {
+  // The bilinear blend of taps held one per lane, weights (w, w) in each 32-bit lane, as a source group.
+  [[gnu::always_inline]] SourceGroup<V> bilinearLanes(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10,
+                                                      typename V::Reg p11, typename V::Reg wu,
+                                                      typename V::Reg wv) const {
     return bilinear(p00, p01, p10, p11, wu, wv);
+  }
+  // Texels as a source group.
+  [[gnu::always_inline]] SourceGroup<V> sourceOf(typename V::Reg texels) const {
+    return modulateGroup<V, BlendFlags>(texels, k_);
   }
   bool full() const { return count_ == V::kPixels; }
   bool empty() const { return count_ == 0; }
 
   // Blends the gathered pixels into count consecutive destination pixels from `to`.
   [[gnu::always_inline]] void flush(std::uint8_t* to) {
-    using Reg = typename V::Reg;
-    Reg texels;
+    SourceGroup<V> s;
     if constexpr ((Key & kTransformBilinear) != 0) {
-      texels = bilinear();
+      s = bilinear();
     } else {
-      texels = load(top_);
+      s = sourceOf(load(top_));
     }
-    const SourceGroup<V> s = modulateGroup<V, BlendFlags>(texels, k_);
     if (count_ == V::kPixels) {
       V::storeu(to, blendGroup<V, 0, BlendFlags>(s, V::loadu(to), k_.zero, k_));
     } else {
@@ -209,15 +210,16 @@ class GroupWriter {
     return V::loadu(reinterpret_cast<const std::uint8_t*>(slots));
   }
 
-  typename V::Reg bilinear() const {
+  SourceGroup<V> bilinear() const {
     typename V::Reg p00, p01, p10, p11;
     V::deinterleave32(load(top_), load(top_ + V::kPixels), p00, p01);
     V::deinterleave32(load(bottom_), load(bottom_ + V::kPixels), p10, p11);
     return bilinear(p00, p01, p10, p11, load(wu_), load(wv_));
   }
 
-  typename V::Reg bilinear(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10, typename V::Reg p11,
-                           typename V::Reg wu, typename V::Reg wv) const {
+  // The blend's halves go to the normal path's blend as they are (unmodulated), not joined and split again.
+  SourceGroup<V> bilinear(typename V::Reg p00, typename V::Reg p01, typename V::Reg p10, typename V::Reg p11,
+                          typename V::Reg wu, typename V::Reg wv) const {
     using Reg = typename V::Reg;
     using Ops = SimdOps<V>;
     const Reg restU = V::sub16(w256_, wu), restV = V::sub16(w256_, wv);
@@ -225,7 +227,8 @@ class GroupWriter {
                                      wu, wv, restU, restV, one_);
     const Reg odd = bilinearHalf<V>(Ops::odd(p00), Ops::odd(p01), Ops::odd(p10), Ops::odd(p11), wu, wv, restU,
                                     restV, one_);
-    return Ops::join(even, odd);
+    if constexpr ((BlendFlags & kFlagModulate) != 0) return modulateGroup<V, BlendFlags>(Ops::join(even, odd), k_);
+    return {Ops::join(even, odd), even, odd};
   }
 
   SimdConstants<V> k_;
@@ -291,8 +294,9 @@ class LaneSampler {
                         writer.bilinearLanes(at(y0, x0), at(y0, x1), at(y1, x0), at(y1, x1), words(fu), words(fv)));
     } else {
       writer.blendLanes(to, count,
-                        V::gatherTexels(source_.pixels, source_.pitch, V::nearestD(vLow, vHigh, source_.height - 1),
-                                        V::nearestD(uLow, uHigh, source_.width - 1)));
+                        writer.sourceOf(V::gatherTexels(source_.pixels, source_.pitch,
+                                                        V::nearestD(vLow, vHigh, source_.height - 1),
+                                                        V::nearestD(uLow, uHigh, source_.width - 1))));
     }
     return true;
   }
