@@ -1,8 +1,8 @@
 // The transform kernels written once: the scalar twin samples and blends one pixel at a time with the per-channel
-// formulas, the SIMD twin over the blend kernels' lane type V gathers the texels of kPixels covered pixels and
-// runs the bilinear blend and the normal path's blend (SimdBlend.h) on whole groups. Positions and taps are
-// computed per pixel in double precision by the same operations on every path (TransformGeometry.h), so every
-// path writes the same bytes.
+// formulas, the SIMD twin over the blend kernels' lane type V reads the texels of kPixels covered pixels into
+// registers and runs the bilinear blend and the normal path's blend (SimdBlend.h) on whole groups. Positions and
+// taps are computed in double precision by the same operations on every path (TransformGeometry.h; the SIMD twin
+// does them lane by lane, LaneSampler), so every path writes the same bytes.
 //
 // The bilinear blend per channel is ((p00 (256 - wu) + p01 wu) (256 - wv) + (p10 (256 - wu) + p11 wu) wv + 32768)
 // >> 16. The horizontal sums h0, h1 are at most 255 * 256 and fit 16 unsigned bits; the vertical products are
