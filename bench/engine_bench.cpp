@@ -314,6 +314,7 @@ int main(int argc, char** argv) {
   std::printf("\nTargets (us, us, ratio, target):\n");
   table.ratio("host fill / memset of the main surface", "BM_MainSurfaceFill", "BM_MainSurfaceMemset", 1.2);
   table.ratio("empty-scene Update / memset of the main surface", "BM_UpdateEmptyScene", "BM_MainSurfaceMemset", 1.2);
+  table.atLeast("demo-sized frame with the transformed sprite (fps)", "BM_DemoSizedFrame/0", "fps", 600);
   table.limit("dirty regions, nothing changed (us)", "BM_FrameUnchanged", 50.0);
   table.ratio("dirty regions, message window / whole frame", "BM_FrameMessageBox", "BM_FrameFull", 0.25);
   table.ratio("dirty regions, every sprite moving / whole frame", "BM_FrameAllMoving", "BM_FrameFull", 1.05);

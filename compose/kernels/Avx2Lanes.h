@@ -105,6 +105,52 @@ struct Avx2 {
             _mm256_i32gather_epi64(bottom, low, 1), _mm256_i32gather_epi64(bottom, high, 1),
             words(_mm256_and_si256(fu, byteMask)),  words(_mm256_and_si256(fv, byteMask))};
   }
+  // ---- positions of the transform kernels: a group's doubles in two registers of four lanes -----------------------
+  // Each operation is the scalar code's, lane by lane (no fused multiply-add in this file), so the lanes hold the
+  // scalar positions bit for bit.
+  using RegD = __m256d;
+  static constexpr int kLanesD = 4;
+  static RegD splatD(double x) { return _mm256_set1_pd(x); }
+  // i, i + 1, i + 2, i + 3 (exact: small integers).
+  static RegD indicesD(int i) { return _mm256_add_pd(_mm256_set1_pd(i), _mm256_setr_pd(0.0, 1.0, 2.0, 3.0)); }
+  static RegD addD(RegD a, RegD b) { return _mm256_add_pd(a, b); }
+  static RegD mulD(RegD a, RegD b) { return _mm256_mul_pd(a, b); }
+  static RegD divD(RegD a, RegD b) { return _mm256_div_pd(a, b); }
+  // One bit per lane (lane 0 lowest): the value is greater than 0 (false for NaN).
+  static unsigned positiveD(RegD a) {
+    return static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a, _mm256_setzero_pd(), _CMP_GT_OQ)));
+  }
+  // bilinearFixed of eight positions (low: pixels 0..3, high: 4..7) as 32-bit lanes, for surfaces of at most
+  // 2^22 texels a side (limit = 256 size): max and min take the bound for NaN and for values past it, as the
+  // scalar tests do, and the floor is exact.
+  static Reg bilinearFixedD(RegD low, RegD high, double limit) {
+    const auto fixed = [limit](RegD u) {
+      RegD f = _mm256_mul_pd(_mm256_sub_pd(u, _mm256_set1_pd(0.5)), _mm256_set1_pd(256.0));
+      f = _mm256_min_pd(_mm256_max_pd(f, _mm256_set1_pd(-256.0)), _mm256_set1_pd(limit));
+      return _mm256_cvttpd_epi32(_mm256_floor_pd(_mm256_add_pd(f, _mm256_set1_pd(0.5))));
+    };
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(fixed(low)), fixed(high), 1);
+  }
+  // nearestIndex of eight positions: 0 unless greater than 0, at most last, truncated.
+  static Reg nearestD(RegD low, RegD high, double last) {
+    const auto index = [last](RegD u) {
+      const __m128i inside = _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(
+          _mm256_castpd_si256(_mm256_cmp_pd(u, _mm256_setzero_pd(), _CMP_GT_OQ)), _mm256_setr_epi32(0, 2, 4, 6, 0, 0, 0, 0)));
+      return _mm_and_si128(inside, _mm256_cvttpd_epi32(_mm256_min_pd(u, _mm256_set1_pd(last))));
+    };
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(index(low)), index(high), 1);
+  }
+  // Each 32-bit lane clamped to lo..hi.
+  static Reg clamp32(Reg a, Reg lo, Reg hi) { return _mm256_max_epi32(_mm256_min_epi32(a, hi), lo); }
+  static Reg add32(Reg a, Reg b) { return _mm256_add_epi32(a, b); }
+  // The pixels at (row, column) lane by lane, gathered at 32-bit byte offsets row * pitch + 4 column, which the
+  // caller makes sure fit.
+  static Reg gatherTexels(const std::uint8_t* pixels, std::ptrdiff_t pitch, Reg rows, Reg columns) {
+    const Reg offsets = _mm256_add_epi32(_mm256_mullo_epi32(rows, _mm256_set1_epi32(static_cast<int>(pitch))),
+                                         _mm256_slli_epi32(columns, 2));
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(pixels), offsets, 1);
+  }
+
   static Reg set32(int v) { return _mm256_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm256_and_si256(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm256_andnot_si256(a, b); }

@@ -55,6 +55,58 @@ struct Sse2 {
   static Reg wordPairs(const int* w) {
     return _mm_setr_epi32(w[0] * 0x10001, w[1] * 0x10001, w[2] * 0x10001, w[3] * 0x10001);
   }
+  // ---- positions of the transform kernels: a group's doubles in two registers of two lanes ------------------------
+  // Each operation is the scalar code's, lane by lane, so the lanes hold the scalar positions bit for bit.
+  using RegD = __m128d;
+  static constexpr int kLanesD = 2;
+  static RegD splatD(double x) { return _mm_set1_pd(x); }
+  // i, i + 1 (exact: small integers).
+  static RegD indicesD(int i) { return _mm_add_pd(_mm_set1_pd(i), _mm_setr_pd(0.0, 1.0)); }
+  static RegD addD(RegD a, RegD b) { return _mm_add_pd(a, b); }
+  static RegD mulD(RegD a, RegD b) { return _mm_mul_pd(a, b); }
+  static RegD divD(RegD a, RegD b) { return _mm_div_pd(a, b); }
+  // One bit per lane (lane 0 lowest): the value is greater than 0 (false for NaN).
+  static unsigned positiveD(RegD a) {
+    return static_cast<unsigned>(_mm_movemask_pd(_mm_cmpgt_pd(a, _mm_setzero_pd())));
+  }
+  // bilinearFixed of four positions (low: pixels 0, 1, high: 2, 3) as 32-bit lanes, for surfaces of at most 2^22
+  // texels a side (limit = 256 size): max and min take the bound for NaN and for values past it, as the scalar
+  // tests do; the floor is the truncation less one where it came out above the value (both fit 32 bits).
+  static Reg bilinearFixedD(RegD low, RegD high, double limit) {
+    const auto fixed = [limit](RegD u) {
+      RegD f = _mm_mul_pd(_mm_sub_pd(u, _mm_set1_pd(0.5)), _mm_set1_pd(256.0));
+      f = _mm_add_pd(_mm_min_pd(_mm_max_pd(f, _mm_set1_pd(-256.0)), _mm_set1_pd(limit)), _mm_set1_pd(0.5));
+      const Reg truncated = _mm_cvttpd_epi32(f);
+      const Reg above = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(_mm_cvtepi32_pd(truncated), f)),
+                                          _MM_SHUFFLE(3, 3, 2, 0));
+      return _mm_add_epi32(truncated, above);
+    };
+    return _mm_unpacklo_epi64(fixed(low), fixed(high));
+  }
+  // nearestIndex of four positions: 0 unless greater than 0, at most last, truncated.
+  static Reg nearestD(RegD low, RegD high, double last) {
+    const auto index = [last](RegD u) {
+      const Reg inside = _mm_shuffle_epi32(_mm_castpd_si128(_mm_cmpgt_pd(u, _mm_setzero_pd())), _MM_SHUFFLE(3, 3, 2, 0));
+      return _mm_and_si128(inside, _mm_cvttpd_epi32(_mm_min_pd(u, _mm_set1_pd(last))));
+    };
+    return _mm_unpacklo_epi64(index(low), index(high));
+  }
+  // Each 32-bit lane clamped to lo..hi (lo <= hi).
+  static Reg clamp32(Reg a, Reg lo, Reg hi) {
+    const Reg below = _mm_cmpgt_epi32(lo, a), above = _mm_cmpgt_epi32(a, hi);
+    a = _mm_or_si128(_mm_and_si128(below, lo), _mm_andnot_si128(below, a));
+    return _mm_or_si128(_mm_and_si128(above, hi), _mm_andnot_si128(above, a));
+  }
+  static Reg add32(Reg a, Reg b) { return _mm_add_epi32(a, b); }
+  // The pixels at (row, column) lane by lane, read one by one (no gather instruction).
+  static Reg gatherTexels(const std::uint8_t* pixels, std::ptrdiff_t pitch, Reg rows, Reg columns) {
+    alignas(16) std::int32_t row[4], column[4];
+    _mm_store_si128(reinterpret_cast<Reg*>(row), rows), _mm_store_si128(reinterpret_cast<Reg*>(column), columns);
+    std::int32_t texel[4];
+    for (int j = 0; j < 4; ++j) std::memcpy(&texel[j], pixels + row[j] * pitch + std::ptrdiff_t{4} * column[j], 4);
+    return _mm_setr_epi32(texel[0], texel[1], texel[2], texel[3]);
+  }
+
   static Reg set32(int v) { return _mm_set1_epi32(v); }
   static Reg and_(Reg a, Reg b) { return _mm_and_si128(a, b); }
   static Reg andnot(Reg a, Reg b) { return _mm_andnot_si128(a, b); }
