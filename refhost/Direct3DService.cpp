@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <new>
+#include <stdexcept>
 #include <utility>
+
+#include "refhost/D3DFrameReadback.h"
 
 namespace refhost {
 namespace {
@@ -32,9 +35,9 @@ Direct3DService::~Direct3DService() {
 
 tamblet::IDirect3DDevice9* Direct3DService::GetDevice() {
   try {
-    ReferenceDevice& made = device();
-    made.AddRef();
-    return &made;
+    tamblet::IDirect3DDevice9& active = activeDevice();
+    active.AddRef();
+    return &active;
   } catch (const std::exception&) {
     return nullptr;
   }
@@ -68,12 +71,53 @@ bool Direct3DService::isRegistered(tamblet::IDXPlugin* plugin) const {
 }
 
 ReferenceDevice& Direct3DService::device() {
-  if (!device_) {
+  if (handedIn_) throw std::logic_error("the Direct3D service uses a device handed in");
+  if (!reference_) {
     auto made = tamblet::Ref<ReferenceDevice>::adopt(new ReferenceDevice(mainSurface_->GetWidth(), mainSurface_->GetHeight()));
     made->setPresentTarget(mainSurface_.get());  // Present copies the back buffer into the main surface
-    device_ = std::move(made);
+    device_ = made.get();
+    reference_ = std::move(made);
   }
-  return *device_;
+  return *reference_;
+}
+
+bool Direct3DService::useDevice(tamblet::IDirect3DDevice9* device) {
+  if (!device || device_) return false;
+  handedIn_ = tamblet::Ref<tamblet::IDirect3DDevice9>::retain(device);
+  device_ = device;
+  return true;
+}
+
+tamblet::IDirect3DDevice9& Direct3DService::activeDevice() {
+  if (device_) return *device_;
+  return device();
+}
+
+void Direct3DService::applyBaseline() {
+  if (reference_) {
+    reference_->applyBaseline();
+    return;
+  }
+  tamblet::IDirect3DDevice9& active = *device_;
+  active.SetRenderState(tamblet::D3DRS_CULLMODE, tamblet::D3DCULL_NONE);
+  for (tamblet::DWORD stage = 1; stage < 8; ++stage) {
+    active.SetTextureStageState(stage, tamblet::D3DTSS_COLOROP, tamblet::D3DTOP_DISABLE);
+    active.SetTextureStageState(stage, tamblet::D3DTSS_ALPHAOP, tamblet::D3DTOP_DISABLE);
+  }
+  active.SetRenderState(tamblet::D3DRS_BLENDOP, tamblet::D3DBLENDOP_ADD);
+  active.SetRenderState(tamblet::D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
+  active.SetRenderState(tamblet::D3DRS_ALPHATESTENABLE, 0);
+  active.SetRenderState(tamblet::D3DRS_SCISSORTESTENABLE, 0);
+}
+
+tamblet::HRESULT Direct3DService::present() {
+  // A device handed in is read back before Present: with a discarding swap chain the back buffer
+  // means nothing afterwards.
+  if (!reference_ && !readBackFrame(*device_, *mainSurface_)) {
+    const tamblet::HRESULT state = device_->TestCooperativeLevel();
+    return failed(state) ? state : tamblet::D3DERR_INVALIDCALL;
+  }
+  return device_->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
 void Direct3DService::renderHostFrame() {
@@ -85,7 +129,7 @@ void Direct3DService::renderHostFrame() {
   } leave{inFrame_};
 
   try {
-    device();
+    activeDevice();
     round_.assign(plugins_.begin(), plugins_.end());  // reuses its room: no allocation per frame
   } catch (const std::exception&) {
     ++framesSkipped_;
@@ -110,11 +154,11 @@ void Direct3DService::renderHostFrame() {
   device_->BeginScene();
   for (const auto& plugin : round_) {
     if (!isRegistered(plugin.get())) continue;
-    device_->applyBaseline();
+    applyBaseline();
     plugin->Draw();  // a plug-in reports its own failures; the other plug-ins still draw
   }
   device_->EndScene();
-  const tamblet::HRESULT presented = device_->Present(nullptr, nullptr, nullptr, nullptr);
+  const tamblet::HRESULT presented = present();
   if (presented == tamblet::D3DERR_DEVICELOST) {
     noticeLoss();
     ++framesSkipped_;

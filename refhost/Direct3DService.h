@@ -5,6 +5,11 @@
 // state and its Draw, EndScene, and Present, whose picture is copied into the main surface (so
 // headless frames and the window show it). The library's BlitToWindow is ignored meanwhile.
 //
+// A device made elsewhere (a real Direct3D 9 device on Windows) can be handed in with useDevice
+// before the first one is made; the frame then reads the back buffer back into the main surface
+// itself (D3DFrameReadback.h) before Present, since a real Present shows the picture in a window,
+// and sets the baseline through the device's own calls.
+//
 // The registry keeps one reference to each registered plug-in, given back by Unregister or when the
 // service goes, so the host never calls a plug-in that its owner has freed.
 //
@@ -44,8 +49,12 @@ class Direct3DService final : public RefCounted<Direct3DService, tamblet::IDirec
   // The host's frame, called by the host window after the library's frame notice.
   void renderHostFrame() override;
 
-  // The device (made on first use; throws std::bad_alloc without memory).
+  // The reference device (made on first use; throws std::bad_alloc without memory, and
+  // std::logic_error when a device was handed in with useDevice).
   ReferenceDevice& device();
+  // Uses `device` (one reference taken) instead of making the reference device. False for null or
+  // when the service already has a device.
+  bool useDevice(tamblet::IDirect3DDevice9* device);
 
   // Loses the device and tells every plug-in (OnLostDevice), as the host does on finding it lost.
   void loseDevice();
@@ -70,12 +79,21 @@ class Direct3DService final : public RefCounted<Direct3DService, tamblet::IDirec
   // The plug-ins as they stand, each held for the duration of a round of calls, since a plug-in
   // may unregister itself or another from inside a call.
   std::vector<tamblet::Ref<tamblet::IDXPlugin>> snapshot() const;
+  // The device of the frame: the one handed in, else the reference device (made on first use).
+  tamblet::IDirect3DDevice9& activeDevice();
+  // The state each plug-in's Draw starts from (ReferenceDevice::applyBaseline).
+  void applyBaseline();
+  // The rendered frame into the main surface: the reference device's Present copies it; a device
+  // handed in is read back first. False when the frame could not be shown.
+  tamblet::HRESULT present();
   void noticeLoss();
   bool reset();
 
   LedgerEntry ledger_{"Direct3DService"};
   tamblet::Ref<MainSurface> mainSurface_;
-  tamblet::Ref<ReferenceDevice> device_;
+  tamblet::Ref<ReferenceDevice> reference_;
+  tamblet::Ref<tamblet::IDirect3DDevice9> handedIn_;
+  tamblet::IDirect3DDevice9* device_ = nullptr;  // the frame's device: one of the two above
   std::vector<tamblet::Ref<tamblet::IDXPlugin>> plugins_;
   std::vector<tamblet::Ref<tamblet::IDXPlugin>> round_;  // the frame's plug-ins, held while it runs
   bool lost_ = false;
