@@ -1,5 +1,6 @@
 // Files and folders. Paths are Shift-JIS texts that may use backslashes as separators (as game
-// scripts write them); they are converted to the system's form (forward slashes, UTF-8) here.
+// scripts write them); they are converted to the system's form here (on Linux forward slashes and
+// UTF-8; on Windows they are already in it).
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 namespace tamblet::platform {
 
-// The system path for a script path: backslashes become '/', except the second byte of a
-// two-byte character; the text is converted from Shift-JIS to UTF-8.
+// The system path for a script path. Linux: backslashes become '/', except the second byte of a
+// two-byte character, and the text is converted from Shift-JIS to UTF-8. Windows: the path as it is.
 std::string toSystemPath(const std::string& sjisPath);
 
 bool pathExists(const std::string& sjisPath);

@@ -1,5 +1,6 @@
-// Debugger output and message boxes. Texts arrive as Shift-JIS (CP932) bytes. By default both go
-// to stderr converted to UTF-8; a sink installed by tests or the player receives them instead.
+// Debugger output and message boxes. Texts arrive as Shift-JIS (CP932) bytes. By default they go
+// to the system's debugger output and message boxes on Windows, and to stderr converted to UTF-8
+// on Linux; a sink installed by tests or the player receives them instead.
 #pragma once
 
 #include <string>

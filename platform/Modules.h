@@ -1,5 +1,6 @@
 // Finding host modules. A module is found by its file name (e.g. "KOVLoader.dll") among the
-// shared objects already loaded into the process (matched by soname); nothing is ever loaded.
+// modules already loaded into the process (on Windows the loaded DLLs, on Linux the shared objects
+// matched by soname); nothing is ever loaded.
 // Tests install an in-process resolver instead, to make modules present or missing at will.
 #pragma once
 

@@ -1,6 +1,6 @@
-// Which process owns a window, and whether the host's window is the active one. There is no
-// desktop window manager to ask here: a non-null window handle belongs to this process, and the
-// active window is this process's unless a host or test installs another answer.
+// Which process owns a window, and whether the host's window is the active one. Windows answers
+// from the system. Linux has no desktop window manager to ask: a non-null window handle belongs to
+// this process, and the active window is this process's unless a host or test installs another answer.
 #pragma once
 
 #include <cstdint>
