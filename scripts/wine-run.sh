@@ -5,7 +5,9 @@
 # through it. Wine's own diagnostics are off, and the prefix is private: TAMBLET_WINEPREFIX, or
 # "wineprefix" in the build folder holding the program (found by its CMakeCache.txt), created
 # on first use. WINEPATH lists the build's folders holding DLLs, so a program finds the engine
-# and host modules it loads. The program's exit status is this script's.
+# and host modules it loads. The program runs as on a Japanese system (ANSI code page 932, so the
+# ANSI calls take Shift-JIS texts and paths), under the locale TAMBLET_WINE_LOCALE
+# (ja_JP.UTF-8 by default). The program's exit status is this script's.
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
@@ -50,6 +52,25 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
     exit 2
   fi
 fi
+
+# The Japanese locale: Wine takes the ANSI code page from it and needs its UTF-8 character set for
+# file names that are not ASCII. When the system has not generated it, it is generated once beside
+# the prefix (LOCPATH), without touching the system.
+locale_name=${TAMBLET_WINE_LOCALE:-ja_JP.UTF-8}
+locale_env=(LC_ALL="$locale_name")
+wanted=$(printf '%s' "$locale_name" | tr 'A-Z' 'a-z' | tr -d '-')
+if ! locale -a 2>/dev/null | tr 'A-Z' 'a-z' | tr -d '-' | grep -qx "$wanted"; then
+  locale_dir=$WINEPREFIX.locale
+  if [[ ! -d $locale_dir/$locale_name ]]; then
+    mkdir -p "$locale_dir"
+    localedef -i "${locale_name%%.*}" -f "${locale_name#*.}" "$locale_dir/$locale_name" >/dev/null 2>&1 || true
+    if [[ ! -d $locale_dir/$locale_name ]]; then
+      echo "wine-run: could not generate the locale $locale_name (is the locales package installed?)" >&2
+      exit 2
+    fi
+  fi
+  locale_env+=(LOCPATH="$locale_dir")
+fi
 flock -u 9
 exec 9>&-
 
@@ -66,4 +87,5 @@ for folder in "${dll_dirs[@]}"; do
 done
 export WINEPATH="$winepath${WINEPATH:+;$WINEPATH}"
 
-exec "$wine" "$@"
+# env sets the locale for Wine alone; this shell would warn about a locale it does not have.
+exec env "${locale_env[@]}" "$wine" "$@"
