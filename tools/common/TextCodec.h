@@ -1,5 +1,5 @@
 // Text at the boundary between scripts and the engine: scripts are UTF-8, the engine's texts are
-// Shift-JIS (code page 932). Conversion goes through iconv.
+// Shift-JIS (code page 932). Conversion goes through iconv on Linux and the system code pages on Windows.
 #pragma once
 
 #include <optional>

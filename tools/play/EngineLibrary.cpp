@@ -1,31 +1,22 @@
 #include "tools/play/EngineLibrary.h"
 
-#include <dlfcn.h>
-
 namespace tamblet::play {
 
 std::unique_ptr<EngineLibrary> EngineLibrary::open(const std::string& path, std::string* why) {
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    if (why) {
-      const char* error = dlerror();
-      *why = error ? error : "cannot open " + path;
-    }
-    return nullptr;
-  }
-  return std::unique_ptr<EngineLibrary>(new EngineLibrary(handle, path));
+  tools::SharedLibrary library(path, tools::SharedLibrary::Scope::Private, why);
+  if (!library.open()) return nullptr;
+  return std::unique_ptr<EngineLibrary>(new EngineLibrary(std::move(library), path));
 }
 
-EngineLibrary::EngineLibrary(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {
+EngineLibrary::EngineLibrary(tools::SharedLibrary library, std::string path)
+    : library_(std::move(library)), path_(std::move(path)) {
   const auto table = exportTable();
   functions_.reserve(table.size());
   for (const ExportSignature& signature : table) {
     const std::string name(signature.name);
-    functions_.push_back(dlsym(handle_, name.c_str()));
+    functions_.push_back(library_.symbol(name.c_str()));
   }
 }
-
-EngineLibrary::~EngineLibrary() { dlclose(handle_); }
 
 void* EngineLibrary::function(const ExportSignature& signature) const {
   const auto table = exportTable();

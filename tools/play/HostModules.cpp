@@ -1,10 +1,9 @@
 #include "tools/play/HostModules.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 
 #include "host/Modules.h"
+#include "tools/common/SharedLibrary.h"
 
 namespace tamblet::play {
 
@@ -19,17 +18,18 @@ const std::vector<std::string>& hostModuleNames() {
 LoadedModules loadHostModules(const std::string& folder) {
   LoadedModules result;
   for (const std::string& name : hostModuleNames()) {
-    const std::filesystem::path path = std::filesystem::path(folder) / name;
+    const std::filesystem::path path = std::filesystem::path(folder) / tools::moduleFileName(name);
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
       result.missing.push_back(name);
       continue;
     }
-    if (dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    std::string why;
+    const tools::SharedLibrary module(path.string(), tools::SharedLibrary::Scope::Resident, &why);
+    if (module.open()) {
       result.loaded.push_back(name);
     } else {
-      const char* why = dlerror();
-      result.failed.push_back(name + ": " + (why ? why : "cannot load"));
+      result.failed.push_back(name + ": " + why);
     }
   }
   return result;

@@ -15,8 +15,10 @@
 
 #include "refhost/Diagnostics.h"
 #include "refhost/Host.h"
+#include "tools/common/Environment.h"
 #include "tools/common/Image.h"
 #include "tools/common/PngFile.h"
+#include "tools/common/ProcessMemory.h"
 #include "tools/common/TextCodec.h"
 #include "tools/play/EngineLibrary.h"
 #include "tools/play/ExportBridge.h"
@@ -96,21 +98,6 @@ class DiagnosticRoute {
  private:
   refhost::DiagnosticSink previous_;
 };
-
-// Resident and peak resident memory of this process in MiB, read as the engine samples it in
-// debug mode; zeros when /proc cannot be read.
-std::pair<std::int64_t, std::int64_t> processMemoryMiB() {
-  std::int64_t current = 0, peak = 0;
-  if (std::ifstream statm("/proc/self/statm"); statm) {
-    std::int64_t size = 0, resident = 0;
-    if (statm >> size >> resident) current = (resident * sysconf(_SC_PAGESIZE)) >> 20;
-  }
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) peak = std::atoll(line.c_str() + 6) >> 10;
-  }
-  return {current, std::max(current, peak)};
-}
 
 class Session final : public PlayerControl {
  public:
@@ -255,7 +242,8 @@ int Session::prepare() {
   if (fs::is_regular_file(game_ / kCgArchiveName, error)) host_->setCgArchivePath((game_ / kCgArchiveName).string());
   host_->kernel().timer().setTime(0);
   // Loose CG files are looked up relative to the current folder.
-  if (chdir(game_.c_str()) != 0) {
+  fs::current_path(game_, error);
+  if (error) {
     err_ << "tamblet-play: cannot enter the game folder \"" << game_.string() << "\"\n";
     return kExitBadGame;
   }
@@ -280,7 +268,7 @@ int Session::startEngine() {
   }
   // The engine reads its dirty-region switch at Init: on unless --full-redraw. The player's host
   // draws nothing into the main surface itself, so redrawing only what changed is safe.
-  setenv("TAMBLET_DIRTY_REGIONS", options_.fullRedraw ? "0" : "1", 1);
+  tools::setEnvironment("TAMBLET_DIRTY_REGIONS", options_.fullRedraw ? "0" : "1");
   ArgSlot args[2];
   args[0].p = static_cast<IHostKernel*>(&host_->kernel());
   args[1].i = cacheMiB_;
@@ -461,7 +449,7 @@ void Session::printSummary() {
     if (current && peak && (current->i > 0 || peak->i > 0)) {
       err_ << ", memory " << current->i << " MiB (peak " << peak->i << " MiB)";
     } else {
-      const auto [processCurrent, processPeak] = processMemoryMiB();
+      const auto [processCurrent, processPeak] = tools::processMemoryMiB();
       err_ << ", memory " << processCurrent << " MiB (peak " << processPeak << " MiB; read by the player: the engine "
            << "has not sampled it, which it does in debug mode only)";
     }

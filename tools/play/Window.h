@@ -1,5 +1,6 @@
-// The --window mode's SDL2 window: shows the main surface each frame, feeds keyboard, mouse and
-// wheel to the reference host's input services and draws an FPS figure on request.
+// The --window mode's window: shows the main surface each frame, feeds keyboard, mouse and
+// wheel to the reference host's input services and draws an FPS figure on request. SDL2 on Linux;
+// builds without SDL2 (Windows) refuse to open one (WindowUnavailable.cpp).
 #pragma once
 
 #include <cstdint>
