@@ -47,7 +47,18 @@ else
 fi
 echo "machine: 0x$actual_code (expected 0x$expected_code, $machine)"
 
-dump=$("$objdump" -p "$dll" 2>/dev/null) || { echo "check-windows-dll: $objdump cannot read $dll" >&2; exit 1; }
+# Report and stop: the tables of a DLL for another machine are not worth reading.
+report_failures() {
+  echo "check-windows-dll: $dll FAILS:" >&2
+  printf '  %s\n' "${failures[@]}" >&2
+  exit 1
+}
+[[ ${#failures[@]} -eq 0 ]] || report_failures
+
+if ! dump=$("$objdump" -p "$dll" 2>/dev/null); then
+  failures+=("$objdump cannot read the file")
+  report_failures
+fi
 
 # The export list: the "global:" section of the linker version script, comments removed.
 expected=$(sed -e 's:/\*.*\*/::g' "$map" | tr -d ' \t\r' | tr '\n' ' ' |
@@ -73,9 +84,5 @@ echo "imports: $(echo $imports)"
 foreign=$(printf '%s\n' "$imports" | sed '/^$/d' | grep -viE "$allowed_imports" || true)
 [[ -z $foreign ]] || failures+=("imports from DLLs that are not system DLLs: $(echo $foreign)")
 
-if [[ ${#failures[@]} -gt 0 ]]; then
-  echo "check-windows-dll: $dll FAILS:" >&2
-  printf '  %s\n' "${failures[@]}" >&2
-  exit 1
-fi
+[[ ${#failures[@]} -eq 0 ]] || report_failures
 echo "check-windows-dll: $(basename "$dll") OK"

@@ -11,6 +11,9 @@ set(CMAKE_CXX_COMPILER ${TAMBLET_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAMBLET_MINGW_TRIPLET}-windres)
 
 set(TAMBLET_WINDOWS_DEPS "" CACHE PATH "Prefix of the third-party libraries built for this MinGW target")
+# The compiler checks read this file again in the same CMake process: they must see the same
+# prefix, or the pkg-config setting below would change for the rest of the configure.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAMBLET_WINDOWS_DEPS)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TAMBLET_MINGW_TRIPLET})
 if(TAMBLET_WINDOWS_DEPS)
