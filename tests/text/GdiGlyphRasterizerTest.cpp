@@ -146,11 +146,11 @@ TEST_F(GdiGlyphRasterizerTest, NoGdiObjectOutlivesTheRasterizer) {
     GdiGlyphRasterizer gdi;
     CDIBSurface target;
     ASSERT_TRUE(target.Create(256, 256));
-    // Every third draw changes the type and most change the height, so the font is made anew
-    // thousands of times; the boxes grow, so the DIB is replaced too.
+    // The type or the height changes every 100 draws, so the font is made anew 100 times (making
+    // fonts is what takes time); the boxes grow past the DIB's steps, so the DIB is replaced too.
     for (int i = 0; i < 10000; ++i) {
       const int box = 8 + (i % 240);
-      ASSERT_TRUE(gdi.draw(kKanji, i % 3 == 0 ? 1 : 0, 8 + 4 * (i % 50), target, box, box));
+      ASSERT_TRUE(gdi.draw(kKanji, i / 100 % 2, 8 + i / 100 % 31, target, box, box));
     }
     EXPECT_EQ(liveGdiObjects(), before + 3);  // its DC, its DIB and its font
   }
