@@ -56,8 +56,11 @@ inline Bytes goodPng() {
   std::vector<std::uint8_t> red;
   for (int i = 0; i < 8 * 6; ++i) red.insert(red.end(), {0xFF, 0, 0});
   tools::writePngPixels(path.string(), 8, 6, 3, red.data(), nullptr);
-  std::ifstream in(path, std::ios::binary);
-  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  Bytes bytes;
+  {  // closed before the removal, which Windows refuses for an open file
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   std::filesystem::remove(path);
   return bytes;
 }
