@@ -65,7 +65,7 @@ TEST_P(Opens, FindsExportsByExactNameOnly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedLibrary, Opens, ::testing::ValuesIn(kOpens),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
 TEST(SharedLibrary, RefusesWhatIsNotALibraryAndNamesTheFile) {
   ScratchFolder folder("tamblet_shared_library_test");
@@ -119,6 +119,6 @@ TEST_P(Loads, SortsEveryModuleIntoLoadedMissingOrFailed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HostModules, Loads, ::testing::ValuesIn(kLoads),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace

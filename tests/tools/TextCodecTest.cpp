@@ -41,7 +41,7 @@ TEST_P(ToSjis, WritesTheCodePageBytesOrNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TextCodec, ToSjis, ::testing::ValuesIn(kToSjis),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
 struct ToUtf8Case {
   const char* name;
@@ -68,6 +68,6 @@ TEST_P(ToUtf8, ReplacesWhatDoesNotConvertAndGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TextCodec, ToUtf8, ::testing::ValuesIn(kToUtf8),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace
