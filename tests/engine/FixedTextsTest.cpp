@@ -1,7 +1,11 @@
 // The fixed texts against an independent conversion of their UTF-8 wording, and the bounded
 // formatter's conversions, padding and cut.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <climits>
 #include <string>
@@ -13,6 +17,19 @@
 namespace tamblet {
 namespace {
 
+// The system's own conversion, independent of the engine's tables.
+#ifdef _WIN32
+std::string utf8ToCp932(const std::string& utf8) {
+  const int wideSize = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), wide.data(), wideSize);
+  const int size = WideCharToMultiByte(932, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  std::string output(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(932, 0, wide.data(), wideSize, output.data(), size, nullptr, nullptr);
+  EXPECT_TRUE(utf8.empty() || size > 0) << utf8;
+  return output;
+}
+#else
 std::string utf8ToCp932(const std::string& utf8) {
   iconv_t converter = iconv_open("CP932", "UTF-8");
   EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
@@ -27,6 +44,7 @@ std::string utf8ToCp932(const std::string& utf8) {
   output.resize(output.size() - outLeft);
   return output;
 }
+#endif
 
 // The wording of every text as the reader sees it, in UTF-8, in the order of FixedText.
 const char* const kWording[] = {

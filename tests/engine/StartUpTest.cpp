@@ -108,7 +108,7 @@ TEST_F(StartUp, ThePackedArchiveBesideTheGameIsOpenedAndChecked) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tamblet-startup-test";
   std::filesystem::create_directories(folder);
   host().kernel().game().setGameName("game.exe");
-  host().kernel().game().setPathPrefix(folder.string() + "/");
+  host().kernel().game().setPathPrefix((folder / "").string());  // with the system's separator
   const std::string packedPath = (folder / "gameCG.zep").string();
   std::ofstream(packedPath) << "not an archive";
 

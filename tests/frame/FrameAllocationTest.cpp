@@ -11,6 +11,7 @@
 
 #include "engine/Exports.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/Portable.h"
 
 namespace {
 
@@ -116,9 +117,9 @@ TEST_F(FrameAllocation, SteadyStateFramesAllocateNothing) {
 class DirtyFrameAllocation : public FrameAllocation {
  protected:
   void SetUp() override {
-    setenv("TAMBLET_DIRTY_REGIONS", "1", 1);
+    testing::setEnvironment("TAMBLET_DIRTY_REGIONS", "1");
     FrameAllocation::SetUp();
-    unsetenv("TAMBLET_DIRTY_REGIONS");
+    testing::setEnvironment("TAMBLET_DIRTY_REGIONS", nullptr);
   }
 };
 

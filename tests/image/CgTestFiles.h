@@ -3,8 +3,6 @@
 // through the reference encoder), and CG archives written with the reference pack code.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +16,7 @@
 #include "host/Surface.h"
 #include "refhost/CgArchiveWriter.h"
 #include "refhost/ImageEncoder.h"
+#include "tests/support/Portable.h"
 
 namespace tamblet::testing {
 
@@ -26,10 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 // A fresh folder made the current directory; the old one is restored and the folder removed.
 class GameFolder {
  public:
-  GameFolder() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tamblet-cg-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+  GameFolder() : previous_(std::filesystem::current_path()), path_(makeScratchFolder("tamblet-cg")) {
     std::filesystem::current_path(path_);
   }
   ~GameFolder() {

@@ -20,6 +20,7 @@
 #include "compose/kernels/BlendKernels.h"
 #include "engine/Exports.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/Portable.h"
 
 namespace tamblet {
 namespace {
@@ -58,9 +59,9 @@ class DirtyFrames : public testing::EngineFixture {
  protected:
   void SetUp() override {
     screenWidth = 160, screenHeight = 120;
-    setenv("TAMBLET_DIRTY_REGIONS", "1", 1);
+    testing::setEnvironment("TAMBLET_DIRTY_REGIONS", "1");
     EngineFixture::SetUp();
-    unsetenv("TAMBLET_DIRTY_REGIONS");
+    testing::setEnvironment("TAMBLET_DIRTY_REGIONS", nullptr);
     ASSERT_TRUE(core().view.dirtyRegionsOn());
     reference_ = Ref<ISurface>::adopt(host().surfaceFactory().Create(screenWidth, screenHeight, 32));
     referenceCompositor_.setUp(&host().raster(), nullptr);

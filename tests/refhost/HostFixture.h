@@ -25,6 +25,7 @@
 #include "refhost/Host.h"
 #include "refhost/Ledger.h"
 #include "refhost/ReferenceDevice.h"
+#include "tests/support/Portable.h"
 
 namespace refhost::testing {
 
@@ -78,11 +79,7 @@ inline void expectPixels(tamblet::ISurface* surface, int width, int height, cons
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tamblet-archive-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
+  TempFolder() : path_(tamblet::testing::makeScratchFolder("tamblet-archive")) {}
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

@@ -1,6 +1,8 @@
 // Runs the built tamblet-pack binary as a user would and checks its exit codes and exact output.
 #include <gtest/gtest.h>
+#ifdef TAMBLET_PACK_PATH
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <string>

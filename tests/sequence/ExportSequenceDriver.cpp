@@ -5,8 +5,6 @@
 // the reference device, injects device losses and failing device calls at random frames and
 // attaches a draw plug-in of its own to random sprites through the engine's plug-in manager.
 //   export_sequence_driver [--calls N] [--seed S] [--view software|d3d]
-#include <unistd.h>
-
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -34,6 +32,7 @@
 #include "refhost/VMArray.h"
 #include "refhost/VMString.h"
 #include "refhost/VMStruct.h"
+#include "tests/support/Portable.h"
 
 using namespace tamblet;
 
@@ -310,9 +309,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--seed") == 0) seed = std::strtoull(argv[i + 1], nullptr, 10);
     if (std::strcmp(argv[i], "--view") == 0) direct3D = std::strcmp(argv[i + 1], "d3d") == 0;
   }
-  const std::filesystem::path scratch =
-      std::filesystem::temp_directory_path() / ("tamblet-sequence-" + std::to_string(getpid()));
-  std::filesystem::create_directories(scratch);
+  const std::filesystem::path scratch = testing::makeScratchFolder("tamblet-sequence");
 
   SilentClock clock;
   SilentMessages messages;

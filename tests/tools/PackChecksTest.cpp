@@ -2,7 +2,6 @@
 // nothing is written), --force packs it with a warning, and verify reports the same reason for the
 // packed entry. Badly named files are skipped with a warning (the pack tool's own run checks it).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -38,7 +37,7 @@ const BrokenCase kCases[] = {
 class PackChecksTest : public ::testing::TestWithParam<BrokenCase> {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("tamblet_pack_checks_" + std::to_string(::getpid()));
+    root_ = fs::temp_directory_path() / ("tamblet_pack_checks_" + std::to_string(processId()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "pictures");
     writeBytes(root_ / "pictures" / "CG1.png", goodPng());

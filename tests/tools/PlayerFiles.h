@@ -3,8 +3,9 @@
 // damaged, with a forged huge size).
 #pragma once
 
+#ifndef _WIN32
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
 #include <zlib.h>
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Portable.h"
 #include "tools/common/PngFile.h"
 
 namespace tamblet::testing {
@@ -26,6 +28,7 @@ struct RunResult {
   std::string output;
 };
 
+#ifndef _WIN32
 // Runs tamblet-play quietly over the reference host's modules: its exit code and everything it printed.
 inline RunResult play(const std::string& arguments) {
   const std::string command =
@@ -40,6 +43,7 @@ inline RunResult play(const std::string& arguments) {
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
+#endif
 
 inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary)
@@ -48,12 +52,15 @@ inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
 
 // 8 × 6 red pixels.
 inline Bytes goodPng() {
-  const auto path = std::filesystem::temp_directory_path() / ("tamblet_good_" + std::to_string(::getpid()) + ".png");
+  const auto path = std::filesystem::temp_directory_path() / ("tamblet_good_" + std::to_string(processId()) + ".png");
   std::vector<std::uint8_t> red;
   for (int i = 0; i < 8 * 6; ++i) red.insert(red.end(), {0xFF, 0, 0});
   tools::writePngPixels(path.string(), 8, 6, 3, red.data(), nullptr);
-  std::ifstream in(path, std::ios::binary);
-  Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  Bytes bytes;
+  {  // closed before the removal, which Windows refuses for an open file
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   std::filesystem::remove(path);
   return bytes;
 }
