@@ -13,6 +13,8 @@ jobs=$(nproc)
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$PWD"
+  # The Linux builds and the two MinGW builds with debug information outgrow ccache's 5 GB default.
+  export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-20G}
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 for preset in release sanitize; do

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemModules.h"
+#include "platform/SystemServices.h"
 #include "tools/common/SharedLibrary.h"
 #include "tools/play/HostModules.h"
 
