@@ -3,6 +3,7 @@
 // straight through the kernels (no draw list, no clipping, no surface calls), so the closing table shows how much
 // of the kernels' own pixel rate a frame keeps, and the frames per second against the target of 300.
 #include <benchmark/benchmark.h>
+#include <emmintrin.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -30,20 +31,29 @@ constexpr int kScreenWidth = 1280, kScreenHeight = 720;
 #define SCENE_BENCH_UNUSED_SLOT(n) \
   void TAMBLET_HOSTCALL UnusedSlot##n() override {}
 
-// The clearing fill as a host's raster library does it: B, G, R cleared, alpha kept, a loop the compiler
-// vectorises (the reference host's fill goes byte by byte and would dominate the frame).
+// The clearing fill as a host's raster library does it: B, G, R cleared, alpha kept, four pixels a step. Never
+// inlined, so that the compositor's pass (a virtual call) and the plain kernel loop run the same code; a copy
+// inlined into the loop alone got vectorised while the called one did not, and the difference was counted as
+// compositor overhead. (The reference host's fill, in engine_bench, runs at memory speed too.)
 class ClearingFill final : public tamblet::IGraph3 {
  public:
   std::int32_t TAMBLET_HOSTCALL AddRef() override { return 1; }
   std::int32_t TAMBLET_HOSTCALL Release() override { return 1; }
   bool TAMBLET_HOSTCALL Initialize() override { return true; }
-  bool TAMBLET_HOSTCALL FillColor(ISurface* surface, std::int32_t x, std::int32_t y, std::int32_t width,
-                                  std::int32_t height, std::int32_t r, std::int32_t g, std::int32_t b,
-                                  std::int32_t) override {
+  [[gnu::noinline]] bool TAMBLET_HOSTCALL FillColor(ISurface* surface, std::int32_t x, std::int32_t y,
+                                                    std::int32_t width, std::int32_t height, std::int32_t r,
+                                                    std::int32_t g, std::int32_t b, std::int32_t) override {
     const std::uint32_t colour = static_cast<std::uint32_t>((r & 255) << 16 | (g & 255) << 8 | (b & 255));
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i fill = _mm_set1_epi32(static_cast<int>(colour));
     for (std::int32_t row = 0; row < height; ++row) {
       auto* p = reinterpret_cast<std::uint32_t*>(surface->GetPixelAddress(x, y + row));
-      for (std::int32_t i = 0; i < width; ++i) p[i] = (p[i] & 0xFF000000u) | colour;
+      std::int32_t i = 0;
+      for (; i + 4 <= width; i += 4) {
+        auto* group = reinterpret_cast<__m128i*>(p + i);
+        _mm_storeu_si128(group, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(group), keep), fill));
+      }
+      for (; i < width; ++i) p[i] = (p[i] & 0xFF000000u) | colour;
     }
     return true;
   }
@@ -80,7 +90,6 @@ class ClearingFill final : public tamblet::IGraph3 {
     return false;
   }
 };
-
 
 // One blit of the scene as the compositor chooses it, for the kernels-only run.
 struct Blit {

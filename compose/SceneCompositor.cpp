@@ -128,6 +128,18 @@ PixelRect quadReach(const SpriteRecord& record, const PixelRect& screen) {
                              clampTo(std::ceil(bottom) + 1, screen.y, screen.bottom()), screen);
 }
 
+// Whether the blit's destination rectangle shares a pixel with one of the regions (sums in 64 bits).
+bool reachesAny(const Blit& b, std::span<const PixelRect> regions) {
+  if (b.w < 1 || b.h < 1) return false;
+  for (const PixelRect& region : regions) {
+    if (!region.empty() && b.dx < region.right() && region.x < b.dx + b.w && b.dy < region.bottom() &&
+        region.y < b.dy + b.h) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether every region lies inside `bounds` and no two share a pixel.
 bool disjointInside(std::span<const PixelRect> regions, const PixelRect& bounds) {
   for (std::size_t i = 0; i < regions.size(); ++i) {
@@ -237,7 +249,7 @@ bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const
     if (record->transformMode == 1) {
       drawTransformed(*record, target, regions, whole, path);
     } else {
-      drawNormal(*record, clippers, target, offset, regions, kernelTable, simd, pass);
+      drawNormal(*record, clippers, target, offset, regions, whole, kernelTable, simd, pass);
     }
   }
   if (counters) *counters = pass;
@@ -245,12 +257,16 @@ bool SceneCompositor::pass(const SpriteTable& table, const Target& target, const
 }
 
 void SceneCompositor::drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target,
-                                 Offset offset, std::span<const PixelRect> regions,
+                                 Offset offset, std::span<const PixelRect> regions, bool whole,
                                  const kernels::NormalKernelTable& kernelTable, bool simd, Counters& counters) const {
+  ISurface* surface = record.surface.get();
+  if (!surface) return;
+  Blit blit = sourceBlit(record, surface->GetWidth(), surface->GetHeight(), offset);
+  // A sprite of a partial pass that reaches none of the regions is done before anything else is looked up: most of
+  // the scene, when a few rectangles are redrawn.
+  if (!whole && !reachesAny(blit, regions)) return;
   Target source;
-  if (!usableSurface(record.surface.get(), source)) return;
-
-  Blit blit = sourceBlit(record, source.width, source.height, offset);
+  if (!usableSurface(surface, source)) return;
   const SurfaceArea& area = record.surfaceArea;
   if (area.width > 0 && area.height > 0) {
     const std::int64_t ax = area.x, ay = area.y, aw = area.width, ah = area.height;

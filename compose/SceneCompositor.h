@@ -84,8 +84,8 @@ class SceneCompositor {
   bool pass(const SpriteTable& table, const Target& target, const SpriteTable& clippers, Offset offset,
             std::span<const PixelRect> regions, bool whole, Counters* counters) noexcept;
   void drawNormal(const SpriteRecord& record, const SpriteTable& clippers, const Target& target, Offset offset,
-                  std::span<const PixelRect> regions, const kernels::NormalKernelTable& kernelTable, bool simd,
-                  Counters& counters) const;
+                  std::span<const PixelRect> regions, bool whole, const kernels::NormalKernelTable& kernelTable,
+                  bool simd, Counters& counters) const;
   void drawTransformed(const SpriteRecord& record, const Target& target, std::span<const PixelRect> regions, bool whole,
                        kernels::KernelPath path);
 

@@ -8,7 +8,7 @@ namespace tamblet {
 void DrawnScene::update(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage) {
   const bool everything =
       !known_ || damage.full() || offset.x != offset_.x || offset.y != offset_.y || damage.screen() != screen_;
-  if (!everything && unchanged(table)) return;
+  if (!everything && refresh(table, offset, damage)) return;
   rebuild(table, offset, damage, everything);
 }
 
@@ -88,13 +88,19 @@ bool DrawnScene::looksAs(const Look& look, const SpriteRecord& record, const Spr
          look.clipperSurface == clipper->surface.get() && look.clipperStamp == clipper->surfaceStamp;
 }
 
-bool DrawnScene::unchanged(const SpriteTable& table) const {
+bool DrawnScene::refresh(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage) {
+  const PixelRect& screen = damage.screen();
   std::size_t next = 0;
   for (const auto& record : table.records()) {
     if (!drawnAtAll(*record)) continue;
     if (next == drawn_.size() || drawn_[next].look.number != record->number) return false;
-    if (!looksAs(drawn_[next].look, *record, table)) return false;
-    ++next;
+    Drawn& drawn = drawn_[next++];
+    if (looksAs(drawn.look, *record, table)) continue;
+    const PixelRect before = drawn.reach;
+    drawn.look = lookOf(*record, table);
+    drawn.reach = SceneCompositor::reach(*record, table, offset, screen.width, screen.height);
+    damage.add(drawn.reach);
+    damage.add(before);
   }
   return next == drawn_.size();
 }
@@ -117,16 +123,15 @@ void DrawnScene::rebuild(const SpriteTable& table, SceneCompositor::Offset offse
     if (!drawnAtAll(*record)) continue;
     while (old < drawn_.size() && drawn_[old].look.number < record->number) damage.add(drawn_[old++].reach);
     const bool seen = old < drawn_.size() && drawn_[old].look.number == record->number;
-    Drawn now{lookOf(*record, table), {}};
-    if (seen && !everything && drawn_[old].look == now.look) {
-      now.reach = drawn_[old].reach;
-    } else {
-      now.reach = SceneCompositor::reach(*record, table, offset, screen.width, screen.height);
-      damage.add(now.reach);
-      if (seen) damage.add(drawn_[old].reach);
+    // Reserved above: push_back never allocates.
+    if (seen && !everything && looksAs(drawn_[old].look, *record, table)) {
+      next_.push_back(drawn_[old++]);
+      continue;
     }
-    if (seen) ++old;
-    next_.push_back(now);  // reserved above: never allocates
+    Drawn now{lookOf(*record, table), SceneCompositor::reach(*record, table, offset, screen.width, screen.height)};
+    damage.add(now.reach);
+    if (seen) damage.add(drawn_[old++].reach);
+    next_.push_back(now);
   }
   while (old < drawn_.size()) damage.add(drawn_[old++].reach);
   drawn_.swap(next_);

@@ -54,8 +54,10 @@ class DrawnScene {
   static Look lookOf(const SpriteRecord& record, const SpriteTable& table);
   // lookOf(record, table) == look, without building the look: the frame with nothing changed is all this.
   static bool looksAs(const Look& look, const SpriteRecord& record, const SpriteTable& table);
-  // Whether every drawn sprite of `table` looks as remembered (and no other was drawn); reads only.
-  bool unchanged(const SpriteTable& table) const;
+  // When `table` draws the same sprites as remembered, in the same numbers: damages and remembers in place the
+  // ones that changed, and answers true. False as soon as a sprite appeared or went away; the sprites met before
+  // then are already remembered as they are now (with their damage added), so rebuild finds them unchanged.
+  bool refresh(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage);
   void rebuild(const SpriteTable& table, SceneCompositor::Offset offset, DamageRects& damage, bool everything);
 
   std::vector<Drawn> drawn_;  // in ascending sprite number

@@ -14,27 +14,40 @@ std::uint64_t pairKey(std::int32_t high, std::int32_t low) {
          (static_cast<std::uint32_t>(low) ^ 0x80000000u);
 }
 
-// Back to front. The sprite number is the last key: numbers are unique within a table, so the
-// order is total and any sort gives the one result a stable sort of the ascending walk would.
-bool drawnBefore(const SpriteRecord* a, const SpriteRecord* b) {
-  const std::uint64_t zyA = pairKey(a->z, a->y), zyB = pairKey(b->z, b->y);
-  if (zyA != zyB) return zyA < zyB;
-  return pairKey(a->x, a->number) < pairKey(b->x, b->number);
+// A visible record with its sort keys: back to front is ascending (z, y), then ascending (x, sprite number). The
+// sprite number is the last key: numbers are unique within a table, so the order is total and any sort gives the one
+// result a stable sort of the ascending walk would. The keys are read from each record once, not at every
+// comparison.
+struct Keyed {
+  std::uint64_t zy;
+  std::uint64_t xn;
+  SpriteRecord* record;
+};
+
+bool drawnBefore(const Keyed& a, const Keyed& b) {
+  return a.zy != b.zy ? a.zy < b.zy : a.xn < b.xn;
 }
 
 }  // namespace
 
 bool buildDrawList(const SpriteTable& table, std::vector<SpriteRecord*>& list) {
+  // Kept from call to call on each thread, like the caller's list: no allocation once large enough.
+  thread_local std::vector<Keyed> keyed;
   list.clear();
+  keyed.clear();
   try {
     list.reserve(table.size());
+    keyed.reserve(table.size());
   } catch (const std::exception&) {
     return false;
   }
   for (const auto& record : table.records()) {
-    if (record->show && record->blendRate > 0) list.push_back(record.get());
+    if (record->show && record->blendRate > 0) {
+      keyed.push_back({pairKey(record->z, record->y), pairKey(record->x, record->number), record.get()});
+    }
   }
-  std::sort(list.begin(), list.end(), drawnBefore);
+  std::sort(keyed.begin(), keyed.end(), drawnBefore);
+  for (const Keyed& entry : keyed) list.push_back(entry.record);
   return true;
 }
 
