@@ -16,10 +16,11 @@ step() { printf '== %s ==\n' "$*"; }
 
 # --- Packages ---------------------------------------------------------------------------------------
 # The -posix compilers give std::thread and std::mutex; binutils give objdump for the DLL checks;
-# xvfb is for the Direct3D parity run. The Linux build (the demo's game folder) needs setup.sh's.
+# xvfb and Mesa are for the Direct3D parity run; locales holds the Japanese locale the Wine
+# programs run under. The Linux build (the demo's game folder) needs setup.sh's.
 packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  libz-mingw-w64-dev wine64 xvfb dpkg-dev cmake ninja-build pkg-config util-linux
+  libz-mingw-w64-dev wine64 xvfb libgl1-mesa-dri locales dpkg-dev cmake ninja-build pkg-config util-linux
 )
 missing=()
 for package in "${packages[@]}"; do
