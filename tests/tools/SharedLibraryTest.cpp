@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SystemModules.h"
+#include "platform/SystemServices.h"
 #include "tests/support/Portable.h"
 #include "tools/common/SharedLibrary.h"
 #include "tools/play/HostModules.h"

@@ -50,8 +50,12 @@ const struct {
 
 TEST(Win32TextEncoding, MatchesTheLinuxBytes) {
   for (const auto& [sjis, utf8, way] : kTexts) {
-    if (way != kToSjis) EXPECT_EQ(sjisToUtf8(sjis), utf8);
-    if (way != kFromSjis) EXPECT_EQ(utf8ToSjis(utf8), sjis);
+    if (way != kToSjis) {
+      EXPECT_EQ(sjisToUtf8(sjis), utf8);
+    }
+    if (way != kFromSjis) {
+      EXPECT_EQ(utf8ToSjis(utf8), sjis);
+    }
   }
 }
 
