@@ -41,11 +41,10 @@ inline void paintRandomSpriteScene(std::mt19937& random, std::int32_t method, st
 
 // The pixels of a 32-bit surface, row after row, as 0xAARRGGBB words.
 inline std::vector<std::uint32_t> framePixels(ISurface& surface) {
-  const std::int32_t width = surface.GetWidth(), height = surface.GetHeight();
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  for (std::int32_t y = 0; y < height; ++y)
-    std::memcpy(&pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)], surface.GetPixelAddress(0, y),
-                static_cast<std::size_t>(width) * 4);
+  const std::size_t width = static_cast<std::size_t>(surface.GetWidth());
+  std::vector<std::uint32_t> pixels(width * static_cast<std::size_t>(surface.GetHeight()));
+  for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+    std::memcpy(&pixels[static_cast<std::size_t>(y) * width], surface.GetPixelAddress(0, y), width * 4);
   return pixels;
 }
 

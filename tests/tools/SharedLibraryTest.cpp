@@ -4,112 +4,72 @@
 // "HostKernel" is HostKernel.dll).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/SystemServices.h"
+#include "tests/support/Portable.h"
 #include "tools/common/SharedLibrary.h"
 #include "tools/play/HostModules.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tamblet::tools::moduleFileName;
 using tamblet::tools::SharedLibrary;
 
-// A folder of its own under the system's temporary folder, removed afterwards.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& name) : path_(fs::temp_directory_path() / name) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
+std::string modulePath(const char* module) { return (fs::path(TAMBLET_MODULES_DIR) / moduleFileName(module)).string(); }
+
+TEST(SharedLibrary, FindsExportsByExactNameOnly) {
+  const struct {
+    std::string path;
+    const char* present;  // an export the library has
+    const char* absent;   // a name it does not export (a near miss of a real one)
+  } opens[] = {{TAMBLET_ENGINE_LIBRARY, "GetScreenWidth", "GetScreenwidth"},
+               {modulePath("KOVLoader.dll"), "CreateInterface", "GetInterface"},
+               {modulePath("HostKernel"), "GetInterface", "CreateInterface"}};  // no extension given
+  for (const auto& [path, present, absent] : opens) {
+    std::string why;
+    const SharedLibrary library(path, SharedLibrary::Scope::Private, &why);
+    ASSERT_TRUE(library.open()) << why;
+    EXPECT_NE(library.symbol(present), nullptr) << path;
+    EXPECT_EQ(library.symbol(absent), nullptr) << path;
+    EXPECT_EQ(library.symbol(""), nullptr) << path;
   }
-  ~ScratchFolder() {
-    std::error_code error;
-    fs::remove_all(path_, error);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string modulePath(const char* module) {
-  return (fs::path(TAMBLET_MODULES_DIR) / tamblet::tools::moduleFileName(module)).string();
 }
-
-struct OpenCase {
-  const char* name;
-  std::string path;
-  const char* present;  // an export the library has
-  const char* absent;   // a name it does not export (a near miss of a real one)
-};
-
-const OpenCase kOpens[] = {
-    {"EngineLibrary", TAMBLET_ENGINE_LIBRARY, "GetScreenWidth", "GetScreenwidth"},
-    {"LoaderModule", modulePath("KOVLoader.dll"), "CreateInterface", "GetInterface"},
-    {"KernelModuleWithoutExtension", modulePath("HostKernel"), "GetInterface", "CreateInterface"},
-};
-
-class Opens : public ::testing::TestWithParam<OpenCase> {};
-
-TEST_P(Opens, FindsExportsByExactNameOnly) {
-  std::string why;
-  const SharedLibrary library(GetParam().path, SharedLibrary::Scope::Private, &why);
-  ASSERT_TRUE(library.open()) << why;
-  EXPECT_NE(library.symbol(GetParam().present), nullptr);
-  EXPECT_EQ(library.symbol(GetParam().absent), nullptr);
-  EXPECT_EQ(library.symbol(""), nullptr);
-}
-
-INSTANTIATE_TEST_SUITE_P(SharedLibrary, Opens, ::testing::ValuesIn(kOpens),
-                         [](const auto& tested) { return std::string(tested.param.name); });
 
 TEST(SharedLibrary, RefusesWhatIsNotALibraryAndNamesTheFile) {
-  ScratchFolder folder("tamblet_shared_library_test");
-  const fs::path text = folder.path() / "NotALibrary.dll";
-  std::ofstream(text) << "plain text, not a library\n";
-  for (const fs::path& path : {text, folder.path() / "Missing.dll"}) {
+  const fs::path folder = tamblet::testing::makeScratchFolder("tamblet-shared-library");
+  std::ofstream(folder / "NotALibrary.dll") << "plain text, not a library\n";
+  for (const fs::path& path : {folder / "NotALibrary.dll", folder / "Missing.dll"}) {
     std::string why;
     const SharedLibrary library(path.string(), SharedLibrary::Scope::Private, &why);
     EXPECT_FALSE(library.open());
     EXPECT_EQ(library.symbol("CreateInterface"), nullptr);
     EXPECT_NE(why.find(path.filename().string()), std::string::npos) << why;
   }
+  fs::remove_all(folder);
 }
 
-struct LoadCase {
-  const char* name;
-  std::vector<std::string> junkFiles;  // module names given a file that is no library, in list order
-  bool realFolder;                     // the build's module folder, or an empty scratch one
-  std::size_t loaded, missing, failed;
-};
-
-const LoadCase kLoads[] = {
-    {"BuildFolder", {}, true, 10, 0, 0},
-    {"EmptyFolder", {}, false, 0, 10, 0},
-    {"JunkModules", {"HostKernel", "KOVLoader.dll"}, false, 0, 8, 2},
-};
-
-class Loads : public ::testing::TestWithParam<LoadCase> {};
-
-TEST_P(Loads, SortsEveryModuleIntoLoadedMissingOrFailed) {
-  ScratchFolder scratch("tamblet_host_modules_test");
-  for (const std::string& module : GetParam().junkFiles) {
-    std::ofstream(scratch.path() / tamblet::tools::moduleFileName(module)) << "junk";
+TEST(HostModules, SortsEveryModuleIntoLoadedMissingOrFailed) {
+  const struct {
+    std::vector<std::string> junkFiles;  // module names given a file that is no library, in list order
+    bool realFolder;                     // the build's module folder, or an empty scratch one
+    std::size_t loaded, missing, failed;
+  } loads[] = {{{}, true, 10, 0, 0}, {{}, false, 0, 10, 0}, {{"HostKernel", "KOVLoader.dll"}, false, 0, 8, 2}};
+  for (const auto& load : loads) {
+    const fs::path scratch = tamblet::testing::makeScratchFolder("tamblet-host-modules");
+    for (const std::string& module : load.junkFiles) std::ofstream(scratch / moduleFileName(module)) << "junk";
+    const auto result = tamblet::play::loadHostModules(load.realFolder ? TAMBLET_MODULES_DIR : scratch.string());
+    fs::remove_all(scratch);
+    EXPECT_EQ(result.loaded.size(), load.loaded);
+    EXPECT_EQ(result.missing.size(), load.missing);
+    ASSERT_EQ(result.failed.size(), load.failed);
+    for (std::size_t i = 0; i < result.failed.size(); ++i)  // "name: reason", in the order of the module list
+      EXPECT_EQ(result.failed[i].rfind(load.junkFiles[i] + ": ", 0), 0u) << result.failed[i];
   }
-  const auto result =
-      tamblet::play::loadHostModules(GetParam().realFolder ? TAMBLET_MODULES_DIR : scratch.path().string());
-  EXPECT_EQ(result.loaded.size(), GetParam().loaded);
-  EXPECT_EQ(result.missing.size(), GetParam().missing);
-  ASSERT_EQ(result.failed.size(), GetParam().failed);
-  for (std::size_t i = 0; i < result.failed.size(); ++i) {
-    // "name: reason", in the order of the module list.
-    EXPECT_EQ(result.failed[i].rfind(GetParam().junkFiles[i] + ": ", 0), 0u) << result.failed[i];
-  }
-  if (!GetParam().realFolder) return;
   // The engine looks each module up by its name among the loaded ones, never loading it itself.
   auto& resolver = tamblet::platform::systemModuleResolver();
   for (const std::string& module : tamblet::play::hostModuleNames()) {
@@ -117,8 +77,5 @@ TEST_P(Loads, SortsEveryModuleIntoLoadedMissingOrFailed) {
     EXPECT_NE(resolver.findSymbol(module.c_str(), entry), nullptr) << module;
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(HostModules, Loads, ::testing::ValuesIn(kLoads),
-                         [](const auto& tested) { return std::string(tested.param.name); });
 
 }  // namespace
